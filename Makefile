@@ -1,0 +1,25 @@
+# The front door. Every target first runs scripts/setup, which installs what is missing
+# (Debian packages only) and builds into build/.
+
+BUILD_DIR ?= build
+export BUILD_DIR
+
+.PHONY: all build run test screenshot clean
+
+all: build
+
+build:
+	scripts/setup
+
+run: build
+	$(BUILD_DIR)/ferrowind
+
+test: build
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# The README's picture of the dialog, taken from the real widget without a display.
+screenshot: build
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tools/grab_dialog docs/dialog.png
+
+clean:
+	rm -rf $(BUILD_DIR)

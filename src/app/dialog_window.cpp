@@ -1,0 +1,305 @@
+#include "app/dialog_window.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QColor>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdlib>
+
+#include "app/dialog_units.h"
+#include "app/resource_ids.h"
+#include "common/trace.h"
+
+namespace {
+
+QString fromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+Qt::Alignment alignmentOf(TextAlign align) {
+  switch (align) {
+    case TextAlign::Right: return Qt::AlignRight | Qt::AlignTop;
+    case TextAlign::Center: return Qt::AlignHCenter | Qt::AlignTop;
+    case TextAlign::Left:
+    case TextAlign::Default: break;
+  }
+  return Qt::AlignLeft | Qt::AlignTop;
+}
+
+// Progress bars start as the platform's do: range 0 to 100, position 0.
+constexpr int kDefaultProgressMaximum = 100;
+constexpr const char* kProgressStepProperty = "ferrowindStep";
+
+QWidget* createControl(const ControlTemplate& c, QWidget* parent) {
+  const QString text = QString::fromUtf8(c.text);
+  switch (c.kind) {
+    case ControlKind::PushButton: {
+      auto* button = new QPushButton(text, parent);
+      // Enter must never press a button by itself: no button is, or becomes, a default.
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      return button;
+    }
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setTextVisible(false);
+      bar->setRange(0, kDefaultProgressMaximum);
+      bar->setValue(0);
+      bar->setProperty(kProgressStepProperty, 10);
+      return bar;
+    }
+    case ControlKind::Static: {
+      auto* label = new QLabel(text, parent);
+      // Texts can come from a device: never let them be taken as markup.
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(alignmentOf(c.align));
+      return label;
+    }
+    case ControlKind::Edit: return new QLineEdit(text, parent);
+    case ControlKind::AutoCheckBox: return new QCheckBox(text, parent);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+QFont createPointFont(int tenthsOfPoint, std::string_view face) {
+  QFont font(fromUtf8(face));
+  font.setPointSizeF(tenthsOfPoint / 10.0);
+  return font;
+}
+
+// Dialog templates name the classic Windows dialog face. Where it is missing, prefer faces of
+// the same widths (Tahoma, or Arial's metric twins), so that the template's texts fit their
+// controls; the wider default sans face would cut some of them off.
+static void substituteDialogFace(const QString& face) {
+  static const QStringList kNarrowSans = {QStringLiteral("Tahoma"), QStringLiteral("Arial"),
+                                          QStringLiteral("Liberation Sans"),
+                                          QStringLiteral("Arimo")};
+  if (!QFont::substitutes(face).isEmpty()) return;
+  QFont::insertSubstitutions(face, kNarrowSans);
+}
+
+DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, QWidget* parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
+  setSizeGripEnabled(false);
+  substituteDialogFace(QString::fromUtf8(dialogTemplate.fontFace));
+  QFont dialogFont(QString::fromUtf8(dialogTemplate.fontFace));
+  dialogFont.setPointSize(dialogTemplate.fontPoints);
+  setFont(dialogFont);
+  buildControls(dialogTemplate);
+}
+
+DialogWindow::~DialogWindow() = default;
+
+void DialogWindow::buildControls(const DialogTemplate& dialogTemplate) {
+  const QFontMetrics metrics(font());
+  const DialogBaseUnits base = baseUnitsFromFont(
+      metrics.horizontalAdvance(fromUtf8(kAverageWidthSample)), metrics.height());
+  const PixelRect client = dialogRectToPixels(0, 0, dialogTemplate.w, dialogTemplate.h, base);
+  setFixedSize(client.w, client.h);
+
+  for (const ControlTemplate& c : dialogTemplate.controls) {
+    QWidget* widget = createControl(c, this);
+    const PixelRect r = dialogRectToPixels(c.x, c.y, c.w, c.h, base);
+    widget->setGeometry(r.x, r.y, r.w, r.h);
+    // Creation order is tab order; only tab stops take the focus from the keyboard.
+    widget->setFocusPolicy((c.styles & kTabStop) ? Qt::StrongFocus : Qt::NoFocus);
+    widget->setObjectName(QStringLiteral("control_%1").arg(c.id));
+    if (c.id != IDC_STATIC) items_.emplace(c.id, widget);
+  }
+}
+
+void DialogWindow::setVisible(bool visible) {
+  if (visible && !initialised_) {
+    initialised_ = true;
+    if (OnInitDialog()) {
+      for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus && w->isEnabled() && !w->isHidden()) {
+          w->setFocus(Qt::TabFocusReason);
+          break;
+        }
+      }
+    }
+  }
+  QDialog::setVisible(visible);
+}
+
+bool DialogWindow::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+void DialogWindow::DoDataExchange(DataExchange&) {}
+
+void DialogWindow::OnTimer(int) {}
+
+void DialogWindow::DDX_Text(DataExchange& dx, int id, std::string& value) {
+  if (dx.saveAndValidate)
+    value = itemText(id);
+  else
+    setItemText(id, value);
+}
+
+bool DialogWindow::UpdateData(bool saveAndValidate) {
+  return onUiThread([&] {
+    DataExchange dx{saveAndValidate};
+    DoDataExchange(dx);
+    return true;
+  });
+}
+
+QWidget* DialogWindow::item(int id) const {
+  const auto found = items_.find(id);
+  return found == items_.end() ? nullptr : found->second;
+}
+
+QWidget* DialogWindow::requireItem(int id) const {
+  QWidget* widget = item(id);
+  if (!widget) {
+    trace::write("DialogWindow: no control with id " + std::to_string(id) + "\n");
+    std::abort();
+  }
+  return widget;
+}
+
+ControlRef DialogWindow::control(int id) {
+  requireItem(id);
+  return ControlRef(this, id);
+}
+
+void DialogWindow::setItemText(int id, std::string_view utf8) {
+  const QString text = fromUtf8(utf8);
+  onUiThread([&] {
+    QWidget* w = requireItem(id);
+    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
+    else w->setWindowTitle(text);
+  });
+}
+
+std::string DialogWindow::itemText(int id) const {
+  return onUiThread([&] {
+    QWidget* w = requireItem(id);
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+    else if (auto* edit = qobject_cast<QLineEdit*>(w)) text = edit->text();
+    else if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+    return text.toStdString();
+  });
+}
+
+void DialogWindow::setCaption(std::string_view utf8) {
+  const QString text = fromUtf8(utf8);
+  onUiThread([&] { setWindowTitle(text); });
+}
+
+std::string DialogWindow::caption() const {
+  return onUiThread([&] { return windowTitle().toStdString(); });
+}
+
+void DialogWindow::enableItem(int id, bool enabled) {
+  onUiThread([&] { requireItem(id)->setEnabled(enabled); });
+}
+
+void DialogWindow::showItem(int id, bool visible) {
+  onUiThread([&] { requireItem(id)->setVisible(visible); });
+}
+
+int DialogWindow::itemCheck(int id) const {
+  return onUiThread([&] {
+    auto* box = qobject_cast<QAbstractButton*>(requireItem(id));
+    return box && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+  });
+}
+
+void DialogWindow::setItemCheck(int id, int state) {
+  onUiThread([&] {
+    if (auto* box = qobject_cast<QAbstractButton*>(requireItem(id)))
+      box->setChecked(state == BST_CHECKED);
+  });
+}
+
+void DialogWindow::setProgressRange(int id, int minimum, int maximum) {
+  onUiThread([&] {
+    if (auto* bar = qobject_cast<QProgressBar*>(requireItem(id))) bar->setRange(minimum, maximum);
+  });
+}
+
+void DialogWindow::setProgressStep(int id, int step) {
+  onUiThread([&] { requireItem(id)->setProperty(kProgressStepProperty, step); });
+}
+
+void DialogWindow::setProgressPos(int id, int position) {
+  onUiThread([&] {
+    if (auto* bar = qobject_cast<QProgressBar*>(requireItem(id))) bar->setValue(position);
+  });
+}
+
+void DialogWindow::setItemFont(int id, const QFont& font) {
+  onUiThread([&] { requireItem(id)->setFont(font); });
+}
+
+void DialogWindow::setItemTextColor(int id, const QColor& color) {
+  onUiThread([&] {
+    QWidget* w = requireItem(id);
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::ButtonText, color);
+    w->setPalette(palette);
+  });
+}
+
+int DialogWindow::messageBox(std::string_view text, std::string_view caption, unsigned type) {
+  MessageBoxRequest request{std::string(text), std::string(caption), type};
+  return onUiThread([&] {
+    if (messageBoxResponder_) return messageBoxResponder_(request);
+    return runModalMessageBox(this, request);
+  });
+}
+
+void DialogWindow::setMessageBoxResponder(MessageBoxResponder responder) {
+  onUiThread([&] { messageBoxResponder_ = std::move(responder); });
+}
+
+void DialogWindow::setDialogTimer(int timerId, std::chrono::milliseconds period) {
+  onUiThread([&] {
+    QTimer*& timer = timers_[timerId];
+    if (!timer) {
+      timer = new QTimer(this);
+      timer->setTimerType(Qt::PreciseTimer);
+      connect(timer, &QTimer::timeout, this, [this, timerId] { OnTimer(timerId); });
+    }
+    timer->start(period);
+  });
+}
+
+void DialogWindow::killDialogTimer(int timerId) {
+  onUiThread([&] {
+    const auto found = timers_.find(timerId);
+    if (found == timers_.end()) return;
+    found->second->stop();
+    // The timer may be killed from inside its own tick: let it finish before it goes.
+    found->second->deleteLater();
+    timers_.erase(found);
+  });
+}
+
+bool DialogWindow::isDialogTimerRunning(int timerId) const {
+  return onUiThread([&] {
+    const auto found = timers_.find(timerId);
+    return found != timers_.end() && found->second->isActive();
+  });
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QMetaObject>
+#include <QThread>
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "app/control_ref.h"
+#include "app/dialog_template.h"
+#include "app/message_box.h"
+
+class QColor;
+class QTimer;
+
+// A font of the given size in tenths of a point; the screen's resolution turns points into
+// pixels. A face the machine lacks is replaced by the closest one it has.
+QFont createPointFont(int tenthsOfPoint, std::string_view face);
+
+// Direction of a data exchange between the controls and the dialog's members.
+struct DataExchange {
+  bool saveAndValidate;  // true: controls -> members; false: members -> controls
+};
+
+// The window layer: a fixed-size dialog built from a DialogTemplate, and the operations the
+// dialog's code needs on it, each addressed by control id.
+//
+// Thread rule: every public operation may be called from any thread. Off the user-interface
+// thread the call is carried out on that thread and returns only once it has taken effect
+// there (the caller waits); on the user-interface thread it runs directly. A worker therefore
+// never touches a widget itself. The user-interface thread must never wait for a thread that
+// may be inside one of these calls.
+class DialogWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit DialogWindow(const DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
+  ~DialogWindow() override;
+
+  // Runs the dialog until it is closed (Escape, the close button).
+  int DoModal() { return exec(); }
+
+  ControlRef control(int id);
+
+  void setItemText(int id, std::string_view utf8);
+  std::string itemText(int id) const;
+  void setCaption(std::string_view utf8);
+  std::string caption() const;
+  void enableItem(int id, bool enabled);
+  void showItem(int id, bool visible);
+  int itemCheck(int id) const;  // BST_CHECKED or BST_UNCHECKED
+  void setItemCheck(int id, int state);
+  void setProgressRange(int id, int minimum, int maximum);
+  void setProgressStep(int id, int step);
+  void setProgressPos(int id, int position);
+  void setItemFont(int id, const QFont& font);
+  void setItemTextColor(int id, const QColor& color);
+
+  // A modal box owned by the dialog; returns IDOK, IDYES or IDNO. The caller waits for the
+  // answer (a worker too: the box runs on the user-interface thread).
+  int messageBox(std::string_view text, std::string_view caption, unsigned type);
+  // Lets a test answer boxes instead of an operator; an empty responder restores real boxes.
+  void setMessageBoxResponder(MessageBoxResponder responder);
+
+  // A timer of the dialog, by id: OnTimer(id) runs on the user-interface thread every period
+  // until the timer is killed. Setting a running id again restarts it with the new period.
+  void setDialogTimer(int timerId, std::chrono::milliseconds period);
+  void killDialogTimer(int timerId);
+  bool isDialogTimerRunning(int timerId) const;
+
+  // Exchanges data between the controls and the members (see DoDataExchange).
+  bool UpdateData(bool saveAndValidate);
+
+  // The widget of a control: user-interface thread only. For building, and for tests that
+  // press keys on a control.
+  QWidget* item(int id) const;
+
+ protected:
+  // Runs once, after the controls exist and before the window is first shown. The base fills
+  // the controls from the members; a true result puts the focus on the first tab stop.
+  virtual bool OnInitDialog();
+  virtual void DoDataExchange(DataExchange& dx);
+  virtual void OnTimer(int timerId);
+
+  // One text control <-> one text member, in the direction of the exchange.
+  void DDX_Text(DataExchange& dx, int id, std::string& value);
+
+  void setVisible(bool visible) override;
+
+ private:
+  void buildControls(const DialogTemplate& dialogTemplate);
+  QWidget* requireItem(int id) const;
+
+  // Runs f on the user-interface thread and returns its result (see the thread rule above).
+  template <typename F>
+  auto onUiThread(F&& f) const -> std::invoke_result_t<F&> {
+    using Result = std::invoke_result_t<F&>;
+    auto* self = const_cast<DialogWindow*>(this);
+    if (QThread::currentThread() == thread()) return f();
+    if constexpr (std::is_void_v<Result>) {
+      QMetaObject::invokeMethod(self, [&f] { f(); }, Qt::BlockingQueuedConnection);
+    } else {
+      std::optional<Result> result;
+      QMetaObject::invokeMethod(self, [&] { result.emplace(f()); }, Qt::BlockingQueuedConnection);
+      return std::move(*result);
+    }
+  }
+
+  std::map<int, QWidget*> items_;  // addressable controls by id, owned as children
+  std::map<int, QTimer*> timers_;
+  MessageBoxResponder messageBoxResponder_;
+  bool initialised_ = false;
+};

@@ -1,0 +1,57 @@
+// Keys the dialog itself reacts to: Escape and the close button end it, Enter never does.
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "app/ferrowind_dlg.h"
+#include "app/resource_ids.h"
+#include "support/wait_until.h"
+
+namespace {
+
+DialogEnvironment fastEnvironment() { return DialogEnvironment{}; }
+
+TEST(DialogKeys, EnterNeverClosesTheDialogNorPressesAButton) {
+  CFerrowindDlg dlg(fastEnvironment());
+  dlg.show();
+  int clicks = 0;
+  QObject::connect(qobject_cast<QPushButton*>(dlg.item(IDC_UPGRADE)), &QPushButton::clicked,
+                   [&] { ++clicks; });
+
+  for (QWidget* target : {static_cast<QWidget*>(&dlg), QApplication::focusWidget(),
+                          dlg.item(IDC_UPGRADE), dlg.item(IDC_VID), dlg.item(IDC_LOCK)}) {
+    if (!target) continue;
+    QTest::keyClick(target, Qt::Key_Return);
+    QTest::keyClick(target, Qt::Key_Enter, Qt::KeypadModifier);
+  }
+  QApplication::processEvents();
+
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(dlg.result(), 0);
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST(DialogKeys, EscapeEndsTheModalDialog) {
+  CFerrowindDlg dlg(fastEnvironment());
+  QTimer::singleShot(0, &dlg, [&] {
+    waitUntil([&] { return dlg.isVisible(); });
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+  });
+  EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST(DialogKeys, CloseButtonEndsTheModalDialog) {
+  CFerrowindDlg dlg(fastEnvironment());
+  QTimer::singleShot(0, &dlg, [&] {
+    waitUntil([&] { return dlg.isVisible(); });
+    dlg.close();  // what the window's close button asks for
+  });
+  EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+}  // namespace
