@@ -9,12 +9,14 @@ enum class ControlKind { PushButton, ProgressBar, Static, Edit, AutoCheckBox };
 
 enum class TextAlign { Default, Left, Right, Center };
 
-// Styles that change how a control is built. Every control is a visible child.
+// The template's styles. Every control is a visible child. Only kTabStop changes how a
+// control is built here; the others are kept so the table says all the template says
+// (edits and progress bars get their frames from Qt, and edits always scroll).
 enum ControlStyle : unsigned {
   kNoStyle = 0,
   kTabStop = 1u << 0,     // reached with Tab; the first one takes the focus at start
   kBorder = 1u << 1,      // drawn with a frame
-  kGroup = 1u << 2,       // starts a group (no effect on how it is drawn here)
+  kGroup = 1u << 2,       // starts a group of controls
   kAutoHScroll = 1u << 3, // an edit scrolls its text instead of refusing input at the edge
   kModalFrame = 1u << 4,  // sunken frame around the control
 };

@@ -68,23 +68,23 @@ QWidget* createControl(const ControlTemplate& c, QWidget* parent) {
   return nullptr;
 }
 
+// Dialog templates name the classic Windows dialog face. Where it is missing, prefer faces of
+// the same widths (Tahoma, or Arial's metric twins), so that the template's texts fit their
+// controls; the wider default sans face would cut some of them off.
+void substituteDialogFace(const QString& face) {
+  static const QStringList kNarrowSans = {QStringLiteral("Tahoma"), QStringLiteral("Arial"),
+                                          QStringLiteral("Liberation Sans"),
+                                          QStringLiteral("Arimo")};
+  if (!QFont::substitutes(face).isEmpty()) return;
+  QFont::insertSubstitutions(face, kNarrowSans);
+}
+
 }  // namespace
 
 QFont createPointFont(int tenthsOfPoint, std::string_view face) {
   QFont font(fromUtf8(face));
   font.setPointSizeF(tenthsOfPoint / 10.0);
   return font;
-}
-
-// Dialog templates name the classic Windows dialog face. Where it is missing, prefer faces of
-// the same widths (Tahoma, or Arial's metric twins), so that the template's texts fit their
-// controls; the wider default sans face would cut some of them off.
-static void substituteDialogFace(const QString& face) {
-  static const QStringList kNarrowSans = {QStringLiteral("Tahoma"), QStringLiteral("Arial"),
-                                          QStringLiteral("Liberation Sans"),
-                                          QStringLiteral("Arimo")};
-  if (!QFont::substitutes(face).isEmpty()) return;
-  QFont::insertSubstitutions(face, kNarrowSans);
 }
 
 DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, QWidget* parent)

@@ -12,10 +12,10 @@
 
 namespace {
 
-DialogEnvironment fastEnvironment() { return DialogEnvironment{}; }
+DialogEnvironment testEnvironment() { return DialogEnvironment{}; }
 
 TEST(DialogKeys, EnterNeverClosesTheDialogNorPressesAButton) {
-  CFerrowindDlg dlg(fastEnvironment());
+  CFerrowindDlg dlg(testEnvironment());
   dlg.show();
   int clicks = 0;
   QObject::connect(qobject_cast<QPushButton*>(dlg.item(IDC_UPGRADE)), &QPushButton::clicked,
@@ -35,7 +35,7 @@ TEST(DialogKeys, EnterNeverClosesTheDialogNorPressesAButton) {
 }
 
 TEST(DialogKeys, EscapeEndsTheModalDialog) {
-  CFerrowindDlg dlg(fastEnvironment());
+  CFerrowindDlg dlg(testEnvironment());
   QTimer::singleShot(0, &dlg, [&] {
     waitUntil([&] { return dlg.isVisible(); });
     QTest::keyClick(&dlg, Qt::Key_Escape);
@@ -45,7 +45,7 @@ TEST(DialogKeys, EscapeEndsTheModalDialog) {
 }
 
 TEST(DialogKeys, CloseButtonEndsTheModalDialog) {
-  CFerrowindDlg dlg(fastEnvironment());
+  CFerrowindDlg dlg(testEnvironment());
   QTimer::singleShot(0, &dlg, [&] {
     waitUntil([&] { return dlg.isVisible(); });
     dlg.close();  // what the window's close button asks for

@@ -2,6 +2,8 @@
 // return, timers deliver their id until killed, data exchange, and message boxes (the seam
 // and the real box).
 #include <QApplication>
+#include <QColor>
+#include <QPalette>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -117,7 +119,9 @@ TEST(WindowLayer, UiThreadCallsRunAtOnceWithoutAnEventLoop) {
   dialog.enableItem(kButton, false);
   dialog.setItemCheck(kCheck, BST_CHECKED);
   dialog.showItem(kCheck, false);
+  dialog.setItemTextColor(kLabel, QColor(200, 0, 0));
   EXPECT_EQ(dialog.itemText(kLabel), "direct");
+  EXPECT_EQ(dialog.item(kLabel)->palette().color(QPalette::WindowText), QColor(200, 0, 0));
   EXPECT_FALSE(dialog.item(kButton)->isEnabled());
   EXPECT_EQ(dialog.itemCheck(kCheck), BST_CHECKED);
   EXPECT_TRUE(dialog.item(kCheck)->isHidden());
