@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -107,9 +106,11 @@ class DialogWindow : public QDialog {
     if constexpr (std::is_void_v<Result>) {
       QMetaObject::invokeMethod(self, [&f] { f(); }, Qt::BlockingQueuedConnection);
     } else {
-      std::optional<Result> result;
-      QMetaObject::invokeMethod(self, [&] { result.emplace(f()); }, Qt::BlockingQueuedConnection);
-      return std::move(*result);
+      static_assert(std::is_default_constructible_v<Result>);
+      // Stays default if the call was dropped unrun (its receiver went away meanwhile).
+      Result result{};
+      QMetaObject::invokeMethod(self, [&] { result = f(); }, Qt::BlockingQueuedConnection);
+      return result;
     }
   }
 

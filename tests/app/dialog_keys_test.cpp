@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/build_profile.h"
+#include "app/ferrowind_app.h"
 #include "app/ferrowind_dlg.h"
 #include "app/resource_ids.h"
 #include "support/wait_until.h"
@@ -52,6 +54,20 @@ TEST(DialogKeys, CloseButtonEndsTheModalDialog) {
   });
   EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
   EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST(DialogKeys, ApplicationRunsTheDialogUntilEscapeAndThenEnds) {
+  QTimer::singleShot(0, [] {
+    waitUntil([] { return QApplication::activeModalWidget() != nullptr; });
+    auto* dlg = qobject_cast<CFerrowindDlg*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    const auto profile = productProfile(BUILD_PROFILE);  // the build's own profile
+    EXPECT_EQ(dlg->caption(), profile ? profile->caption : ferrowindDialogTemplate().caption);
+    QTest::keyClick(dlg, Qt::Key_Escape);
+  });
+  EXPECT_FALSE(theApp.InitInstance());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(g_pMainDlg.load(), nullptr);
 }
 
 }  // namespace
