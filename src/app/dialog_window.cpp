@@ -178,6 +178,17 @@ ControlRef DialogWindow::control(int id) {
   return ControlRef(this, id);
 }
 
+void DialogWindow::onClicked(int id, std::function<void()> handler) {
+  onUiThread([&] {
+    auto* button = qobject_cast<QAbstractButton*>(requireItem(id));
+    if (!button) {
+      trace::write("control " + std::to_string(id) + " is not a button\n");
+      std::abort();
+    }
+    connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
+  });
+}
+
 void DialogWindow::setItemText(int id, std::string_view utf8) {
   const QString text = fromUtf8(utf8);
   onUiThread([&] {

@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -47,6 +48,9 @@ class DialogWindow : public QDialog {
   int DoModal() { return exec(); }
 
   ControlRef control(int id);
+
+  // Runs the handler on the user-interface thread whenever the button is clicked.
+  void onClicked(int id, std::function<void()> handler);
 
   void setItemText(int id, std::string_view utf8);
   std::string itemText(int id) const;

@@ -1,11 +1,14 @@
 #include "app/ferrowind_app.h"
 
-#include "app/ferrowind_dlg.h"
+#include <memory>
+
+#include "device/hidapi_port.h"
 
 CFerrowindApp theApp;
 
 bool CFerrowindApp::InitInstance() {
-  CFerrowindDlg dlg;
+  if (!m_environment.hid) m_environment.hid = std::make_shared<HidapiPort>();
+  CFerrowindDlg dlg(m_environment);
   dlg.DoModal();
   return false;
 }

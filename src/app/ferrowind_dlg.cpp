@@ -3,6 +3,10 @@
 #include "app/build_profile.h"
 #include "app/dialog_template.h"
 #include "app/resource_ids.h"
+#include "common/trace.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
 
 std::atomic<CFerrowindDlg*> g_pMainDlg{nullptr};
 
@@ -11,12 +15,53 @@ CFerrowindDlg::CFerrowindDlg(DialogEnvironment environment, QWidget* parent)
       m_environment(environment),
       m_hIcon(QStringLiteral(":/ferrowind.png")) {
   g_pMainDlg.store(this);
+  onClicked(IDC_UPGRADE, [this] { OnUpgrade(); });
 }
 
 CFerrowindDlg::~CFerrowindDlg() {
+  // A worker still running reaches this dialog through the window layer, whose calls this
+  // thread carries out: keep serving them until the worker has finished, then join it.
+  while (workerRunning_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  if (workerThread_.joinable()) workerThread_.join();
   // Nobody may reach the dialog through the global once it is gone.
   CFerrowindDlg* self = this;
   g_pMainDlg.compare_exchange_strong(self, nullptr);
+}
+
+HidPort& CFerrowindDlg::hid() {
+  // With no port given, the machine has no HID interfaces at all.
+  struct NoInterfaces : HidPort {
+    std::optional<std::vector<std::string>> presentInterfaces() override {
+      return std::vector<std::string>{};
+    }
+    OpenResult open(const std::string&) override { return {}; }
+  };
+  static NoInterfaces none;
+  return m_environment.hid ? *m_environment.hid : none;
+}
+
+void CFerrowindDlg::done(int result) {
+  if (workerRunning_) {
+    // Ending now would cut the transfer off half way and leave the keyboard without a
+    // working firmware; the transfer ends on its own within its time-outs.
+    trace::write("------------- upgrade in progress: the dialog stays open until it ends --------------- \n");
+    return;
+  }
+  DialogWindow::done(result);
+}
+
+void CFerrowindDlg::OnTimer(int timerId) {
+  if (timerId == IDT_REARM) {
+    trace::write("----------------- *** OnTimer Runing [5678] *** ----------------- \n");
+    ++m_rearmTicks;
+    if (m_rearmTicks >= 2) {
+      m_enterArmed = true;
+      killDialogTimer(IDT_REARM);
+    } else {
+      m_enterArmed = false;
+    }
+  }
+  DialogWindow::OnTimer(timerId);
 }
 
 void CFerrowindDlg::SetUpgradeButtonEnabled(bool enable) { m_pUpgradeButton.enable(enable); }

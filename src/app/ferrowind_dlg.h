@@ -6,7 +6,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "app/control_ref.h"
 #include "app/dialog_window.h"
@@ -14,6 +17,7 @@
 #include "common/timing.h"
 #include "device/device_identity.h"
 #include "device/hid_device.h"
+#include "device/hid_port.h"
 #include "upgrade/image_layout.h"
 
 // What the dialog is given from outside. The program passes the defaults; tests pass short
@@ -21,7 +25,24 @@
 struct DialogEnvironment {
   Timing timing = Timing::production();
   int buildProfile = BUILD_PROFILE;
+  // Where HID interfaces are found and opened; none means no interface is ever present.
+  std::shared_ptr<HidPort> hid;
+  // Starts the upgrade worker's thread; throws std::system_error when it cannot.
+  std::function<std::thread(std::function<void()>)> startThread = [](std::function<void()> run) {
+    return std::thread(std::move(run));
+  };
 };
+
+// Timers of the dialog.
+inline constexpr int IDT_BOOT_WAIT = 1234;  // waiting for the device to come back in its bootloader
+inline constexpr int IDT_REARM = 5678;      // re-arms the Enter key after a transfer
+
+// What StartUpgradeWorker returns when the worker is running, and when it could not start.
+inline constexpr int kWorkerStarted = 1;
+inline constexpr int kWorkerNotStarted = -10;
+
+// Called with the number of data reports in all and the number written so far.
+using TransferProgressCallback = void (*)(int total, int done);
 
 // The one dialog. Its members are the whole state of the program and live for the whole run.
 class CFerrowindDlg : public DialogWindow {
@@ -32,6 +53,21 @@ class CFerrowindDlg : public DialogWindow {
   ~CFerrowindDlg() override;
 
   void SetUpgradeButtonEnabled(bool enable);
+
+  // The "Upgrade" button (and, later, the Enter key and automatic upgrade).
+  void OnUpgrade();
+  // Finds the device in its bootloader, opens it and starts the worker that sends the image.
+  int StartUpgradeWorker();
+  // The worker: sends the image, closes the device, counts and shows the result.
+  void UpgradeWorker();
+  // Sends m_firmware to m_hBootDevice; 1, or the negative error code after its message box.
+  int TransferImage(TransferProgressCallback progress);
+
+  // True from the moment the worker thread is started until its last step.
+  bool IsUpgradeWorkerRunning() const { return workerRunning_; }
+
+  // Ending the dialog (Escape, the close button) is refused while a transfer runs.
+  void done(int result) override;
 
   const DialogEnvironment m_environment;
 
@@ -78,7 +114,24 @@ class CFerrowindDlg : public DialogWindow {
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(DataExchange& dx) override;
+  void OnTimer(int timerId) override;
+
+ private:
+  int failTransfer(int code);
+  HidPort& hid();
+
+  // The worker thread of the last upgrade. workerRunning_ is true from just before the
+  // thread starts until its last step; the thread is joined before the next one starts and
+  // before the dialog goes, so no worker outlives the dialog.
+  std::thread workerThread_;
+  std::atomic<bool> workerRunning_{false};
 };
+
+// The worker thread's entry: runs UpgradeWorker on the dialog given; returns 0.
+int UpgradeThreadProc(void* dialog);
+
+// Moves the dialog's progress bar to `done`; `total` is not used (the range is set before).
+void OnTransferProgress(int total, int done);
 
 // The dialog, for code that has no other way to reach it; null when there is none.
 extern std::atomic<CFerrowindDlg*> g_pMainDlg;

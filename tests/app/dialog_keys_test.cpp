@@ -10,6 +10,7 @@
 #include "app/ferrowind_app.h"
 #include "app/ferrowind_dlg.h"
 #include "app/resource_ids.h"
+#include "sim/simulated_hid_bus.h"
 #include "support/wait_until.h"
 
 namespace {
@@ -65,6 +66,7 @@ TEST(DialogKeys, ApplicationRunsTheDialogUntilEscapeAndThenEnds) {
     EXPECT_EQ(dlg->caption(), profile ? profile->caption : ferrowindDialogTemplate().caption);
     QTest::keyClick(dlg, Qt::Key_Escape);
   });
+  theApp.m_environment.hid = std::make_shared<sim::SimulatedHidBus>();
   EXPECT_FALSE(theApp.InitInstance());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_EQ(g_pMainDlg.load(), nullptr);
