@@ -142,7 +142,7 @@ DeviceHandle SimulatedKeyboard::open(const std::string& path) {
 // ---- reports -------------------------------------------------------------------------------
 
 bool SimulatedKeyboard::write(const std::shared_ptr<Reader>& reader, const HidReport& report) {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   if (reader->closed || reader->stale) return false;
   (mode_ == KeyboardMode::Bootloader ? counters_.bootloaderWrites : counters_.applicationWrites)++;
 
@@ -152,11 +152,9 @@ bool SimulatedKeyboard::write(const std::shared_ptr<Reader>& reader, const HidRe
       case RequestAction::Ignore: return true;
       case RequestAction::TakeThenVanish:
         leave(std::nullopt);
-        flushNotices(lock);
         return true;
       case RequestAction::Vanish:
         leave(std::nullopt);
-        flushNotices(lock);
         return false;
     }
   }
@@ -166,7 +164,6 @@ bool SimulatedKeyboard::write(const std::shared_ptr<Reader>& reader, const HidRe
     if (faults_.vanishAtPacket && report[p::kCommandByte] == p::kImageData &&
         index == *faults_.vanishAtPacket) {
       leave(std::nullopt);
-      flushNotices(lock);
       return false;
     }
     handleBootloaderRequest(report);
@@ -176,7 +173,6 @@ bool SimulatedKeyboard::write(const std::shared_ptr<Reader>& reader, const HidRe
   } else {
     handleApplicationRequest(reader, report);
   }
-  flushNotices(lock);
   return true;
 }
 
@@ -437,7 +433,7 @@ void SimulatedKeyboard::leave(std::optional<KeyboardMode> arriveAs) {
   }
   readers_.clear();
   answered_.notify_all();
-  pendingNotices_.push_back(DeviceNotice::Removal);
+  notify(DeviceNotice::Removal);
   if (arriveAs && events_) {
     std::weak_ptr<SimulatedKeyboard> self = weak_from_this();
     const KeyboardMode mode = *arriveAs;
@@ -445,11 +441,10 @@ void SimulatedKeyboard::leave(std::optional<KeyboardMode> arriveAs) {
     events_->post(
         [self, mode, departure] {
           if (auto keyboard = self.lock()) {
-            std::unique_lock lock(keyboard->mutex_);
+            std::lock_guard lock(keyboard->mutex_);
             // Someone plugged it in (or out) meanwhile: that wins over the restart.
             if (keyboard->generation_ != departure || keyboard->present_) return;
             keyboard->arrive(mode);
-            keyboard->flushNotices(lock);
           }
         },
         config_.restartDelay);
@@ -462,31 +457,25 @@ void SimulatedKeyboard::arrive(KeyboardMode mode) {
   nextPacket_ = 0;
   packetsAccepted_ = 0;
   lastPacketAccepted_ = false;
-  pendingNotices_.push_back(DeviceNotice::Arrival);
+  notify(DeviceNotice::Arrival);
 }
 
 void SimulatedKeyboard::unplug() {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   leave(std::nullopt);
-  flushNotices(lock);
 }
 
 void SimulatedKeyboard::plugIn(std::optional<KeyboardMode> mode) {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   if (present_) return;
   ++generation_;  // a restart still on its way is overtaken
   arrive(mode.value_or(mode_));
-  flushNotices(lock);
 }
 
-void SimulatedKeyboard::flushNotices(std::unique_lock<std::mutex>& lock) {
-  std::vector<DeviceNotice> notices;
-  notices.swap(pendingNotices_);
-  NoticeSink sink = notices_;
-  lock.unlock();
-  if (sink)
-    for (DeviceNotice n : notices) sink(n);
-  lock.lock();
+// Sent while the keyboard's state is locked, so that notices leave in the order the events
+// happened; the bus only queues them.
+void SimulatedKeyboard::notify(DeviceNotice notice) {
+  if (notices_) notices_(notice);
 }
 
 // ---- observation ---------------------------------------------------------------------------

@@ -92,7 +92,8 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   using NoticeSink = std::function<void(DeviceNotice)>;
 
   // `events` runs the keyboard's delayed work (restarts); `notices` carries its arrivals and
-  // removals. Both belong to the bus and must outlive the keyboard's use of them (see detach).
+  // removals: it is called with the keyboard locked, so it must only queue them. Both belong
+  // to the bus and must outlive the keyboard's use of them (see detach).
   SimulatedKeyboard(KeyboardConfig config, EventThread* events, NoticeSink notices);
   ~SimulatedKeyboard();
 
@@ -158,8 +159,7 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   void loadApplicationFromFlash();
   void noteViolation(std::string what);
 
-  // Notices are sent after the mutex is released, in the order they were decided.
-  void flushNotices(std::unique_lock<std::mutex>& lock);
+  void notify(DeviceNotice notice);
 
   const KeyboardConfig config_;
   EventThread* events_;
@@ -167,7 +167,6 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
 
   mutable std::mutex mutex_;
   std::condition_variable answered_;
-  std::vector<DeviceNotice> pendingNotices_;
 
   KeyboardMode mode_;
   bool present_;

@@ -1,120 +1,186 @@
-// Writes the sample firmware image the program carries when no other is given: a Cortex-M
-// vector table whose handlers only loop, zeros where nothing is used, and the identity block.
-// It starts no keyboard; it is a stand-in with the right shape and identity.
+// Writes the stand-in firmware image that Ferrowind carries when no vendor image is given:
+// a Cortex-M vector table, a reset routine that parks the core, zeros, and the identity block
+// (build time, build date, identity text) where a real image has it. With no options the
+// output is always the same bytes, so firmware/sample_image.bin can be checked against it.
 //
-//   ferrowind_make_image --output sample_image.bin [--identity TEXT] [--date "Mmm dd yyyy"]
+//   ferrowind_make_image --output PATH [--identity TEXT] [--date "Mmm dd yyyy"]
 //                        [--time hh:mm:ss] [--size N]
 //
-// --size and an identity of 50 characters or more make images the build must refuse; they
-// exist to test that it does.
-#include <algorithm>
+// --size and an identity of 50 or more characters make images the build must refuse; the
+// tests use them to check that it does.
+
 #include <array>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "upgrade/image_layout.h"
 
 namespace {
 
-constexpr std::size_t kImageSize = 0x40000;
-constexpr std::size_t kBuildTimeOffset = 0x1FE00;
-constexpr std::size_t kBuildDateOffset = 0x1FE0C;
-constexpr std::size_t kIdentityOffset = 0x1FE1C;
-constexpr std::size_t kIdentityLength = 50;
+constexpr std::string_view kDefaultIdentity = "M484,01,KB,JV,KEYBOARD_RGB,0102";
+constexpr std::string_view kDefaultDate = "Dec 11 2026";
+constexpr std::string_view kDefaultTime = "09:30:00";
 
-constexpr std::uint32_t kInitialStackPointer = 0x20008000;  // top of 32 KB of SRAM
-constexpr std::uint32_t kVectorCount = 64;                  // system exceptions and interrupts
-constexpr std::uint32_t kResetHandler = kVectorCount * 4;   // code right after the table
-constexpr std::uint32_t kDefaultHandler = kResetHandler + 4;
+// Top of 32 KB of SRAM: the smallest RAM of the chips this stands in for.
+constexpr std::uint32_t kInitialStackPointer = 0x20008000;
 
-void put32(std::vector<std::uint8_t>& image, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) image[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+// The vector table fills everything below the code: the 16 core exceptions, then interrupt
+// lines. Slots the architecture reserves stay zero.
+constexpr std::size_t kCodeOffset = 0x200;
+constexpr std::size_t kVectorCount = kCodeOffset / 4;
+constexpr std::array<std::size_t, 5> kReservedVectors = {7, 8, 9, 10, 13};
+
+// Reset: disable interrupts, then sleep in a loop. Thumb, little-endian halfwords.
+constexpr std::size_t kResetOffset = kCodeOffset;
+constexpr std::array<std::uint16_t, 3> kResetCode = {
+    0xB672,  // cpsid i
+    0xBF30,  // wfi
+    0xE7FD,  // b back to the wfi
+};
+// Every other exception: loop where it stands.
+constexpr std::size_t kDefaultHandlerOffset = kResetOffset + 2 * kResetCode.size() + 2;
+constexpr std::uint16_t kBranchToSelf = 0xE7FE;  // b .
+
+struct Options {
+  std::string output;
+  std::string identity{kDefaultIdentity};
+  std::string date{kDefaultDate};
+  std::string time{kDefaultTime};
+  std::size_t size = kFirmwareImageSize;
+};
+
+bool isDigits(std::string_view text) {
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return !text.empty();
 }
 
-void put16(std::vector<std::uint8_t>& image, std::size_t at, std::uint16_t value) {
-  image[at] = static_cast<std::uint8_t>(value);
-  image[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
+int number(std::string_view digits) { return std::stoi(std::string(digits)); }
 
-bool validDate(const std::string& d) {
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  if (d.size() != 11 || d[3] != ' ' || d[6] != ' ') return false;
-  bool month = false;
-  for (const char* m : kMonths) month = month || d.compare(0, 3, m) == 0;
-  const bool day = (d[4] == ' ' || std::isdigit(static_cast<unsigned char>(d[4]))) &&
-                   std::isdigit(static_cast<unsigned char>(d[5]));
-  bool year = true;
-  for (int i = 7; i < 11; ++i) year = year && std::isdigit(static_cast<unsigned char>(d[i]));
-  return month && day && year;
-}
-
-bool validTime(const std::string& t) {
+// "hh:mm:ss", 24-hour clock.
+bool validTime(std::string_view t) {
   if (t.size() != 8 || t[2] != ':' || t[5] != ':') return false;
-  for (int i : {0, 1, 3, 4, 6, 7})
-    if (!std::isdigit(static_cast<unsigned char>(t[i]))) return false;
-  return true;
+  const auto h = t.substr(0, 2), m = t.substr(3, 2), s = t.substr(6, 2);
+  if (!isDigits(h) || !isDigits(m) || !isDigits(s)) return false;
+  return number(h) < 24 && number(m) < 60 && number(s) < 60;
 }
 
-int usage() {
-  std::cerr << "usage: ferrowind_make_image --output PATH [--identity TEXT] "
-               "[--date \"Mmm dd yyyy\"] [--time hh:mm:ss] [--size N]\n";
+// "Mmm dd yyyy" as C compilers write __DATE__: the day is padded with a space, not a zero.
+bool validDate(std::string_view d) {
+  static constexpr std::array<std::string_view, 12> kMonths = {
+      "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  static constexpr std::array<int, 12> kDays = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (d.size() != 11 || d[3] != ' ' || d[6] != ' ') return false;
+  std::size_t month = 0;
+  while (month < kMonths.size() && kMonths[month] != d.substr(0, 3)) ++month;
+  if (month == kMonths.size()) return false;
+  const auto day = d.substr(4, 2), year = d.substr(7, 4);
+  if (!isDigits(year)) return false;
+  if (day[0] == ' ' ? !isDigits(day.substr(1)) : (!isDigits(day) || day[0] == '0')) return false;
+  const int dayNumber = number(day[0] == ' ' ? day.substr(1) : day);
+  const int yearNumber = number(year);
+  const bool leap = (yearNumber % 4 == 0 && yearNumber % 100 != 0) || yearNumber % 400 == 0;
+  const int daysInMonth = (month == 1 && !leap) ? 28 : kDays[month];
+  return dayNumber >= 1 && dayNumber <= daysInMonth;
+}
+
+void putWord(std::vector<std::uint8_t>& image, std::size_t offset, std::uint32_t word) {
+  for (int b = 0; b < 4; ++b) image[offset + b] = static_cast<std::uint8_t>(word >> (8 * b));
+}
+
+void putHalfword(std::vector<std::uint8_t>& image, std::size_t offset, std::uint16_t half) {
+  image[offset] = static_cast<std::uint8_t>(half);
+  image[offset + 1] = static_cast<std::uint8_t>(half >> 8);
+}
+
+void putText(std::vector<std::uint8_t>& image, std::size_t offset, std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) image[offset + i] = static_cast<std::uint8_t>(text[i]);
+}
+
+std::vector<std::uint8_t> makeImage(const Options& options) {
+  std::vector<std::uint8_t> image(kFirmwareImageSize, 0);
+
+  putWord(image, 0, kInitialStackPointer);
+  for (std::size_t v = 1; v < kVectorCount; ++v) {
+    bool reserved = false;
+    for (auto r : kReservedVectors) reserved = reserved || r == v;
+    if (reserved) continue;
+    // Thumb addresses: the low bit set.
+    const auto handler = v == 1 ? kResetOffset : kDefaultHandlerOffset;
+    putWord(image, 4 * v, static_cast<std::uint32_t>(handler | 1));
+  }
+  for (std::size_t i = 0; i < kResetCode.size(); ++i)
+    putHalfword(image, kResetOffset + 2 * i, kResetCode[i]);
+  putHalfword(image, kDefaultHandlerOffset, kBranchToSelf);
+
+  // The blocks are zero-filled already, so whatever follows each text is its terminator.
+  putText(image, kBuildTimeOffset, options.time);
+  putText(image, kBuildDateOffset, options.date);
+  putText(image, kIdentityTextOffset,
+          std::string_view(options.identity).substr(0, kIdentityTextLength));
+
+  image.resize(options.size, 0);
+  return image;
+}
+
+int usage(const std::string& problem) {
+  std::cerr << "ferrowind_make_image: " << problem << "\n"
+            << "usage: ferrowind_make_image --output PATH [--identity TEXT]"
+               " [--date \"Mmm dd yyyy\"] [--time hh:mm:ss] [--size N]\n";
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::string output;
-  std::string identity = "M484,01,KB,JV,KEYBOARD_RGB,0102";
-  std::string date = "Dec 11 2026";
-  std::string time = "09:30:00";
-  std::size_t size = kImageSize;
+  Options options;
   for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (i + 1 >= argc) return usage();
+    const std::string_view option = argv[i];
+    if (i + 1 >= argc) return usage("missing value after " + std::string(option));
     const std::string value = argv[++i];
-    if (option == "--output") output = value;
-    else if (option == "--identity") identity = value;
-    else if (option == "--date") date = value;
-    else if (option == "--time") time = value;
-    else if (option == "--size") size = std::stoul(value);
-    else return usage();
+    if (option == "--output") {
+      options.output = value;
+    } else if (option == "--identity") {
+      options.identity = value;
+    } else if (option == "--date") {
+      options.date = value;
+    } else if (option == "--time") {
+      options.time = value;
+    } else if (option == "--size") {
+      if (!isDigits(value) || value.size() > 9) return usage("--size takes a byte count, not '" + value + "'");
+      options.size = static_cast<std::size_t>(std::stoul(value));
+    } else {
+      return usage("unknown option " + std::string(option));
+    }
   }
-  if (output.empty()) return usage();
-  if (!validDate(date)) {
-    std::cerr << "ferrowind_make_image: the date must read like \"Jan  7 2020\"\n";
-    return 2;
-  }
-  if (!validTime(time)) {
-    std::cerr << "ferrowind_make_image: the time must read like \"19:00:16\"\n";
-    return 2;
-  }
-  if (identity.size() >= kIdentityLength)
-    std::cerr << "ferrowind_make_image: warning: the identity text fills its 50 bytes without a "
-                 "terminating zero byte; the build will refuse this image\n";
+  if (options.output.empty()) return usage("--output is required");
+  if (!validDate(options.date))
+    return usage("--date must be \"Mmm dd yyyy\", a real day, e.g. \"Jan  7 2020\"; not '" +
+                 options.date + "'");
+  if (!validTime(options.time))
+    return usage("--time must be hh:mm:ss, e.g. 09:30:00; not '" + options.time + "'");
+  if (options.identity.size() >= kIdentityTextLength)
+    std::cerr << "ferrowind_make_image: warning: the identity has " << options.identity.size()
+              << " characters; its first " << kIdentityTextLength
+              << " fill the block with no zero byte, and the build will refuse this image\n";
+  if (options.size != kFirmwareImageSize)
+    std::cerr << "ferrowind_make_image: warning: writing " << options.size
+              << " bytes instead of " << kFirmwareImageSize
+              << "; the build will refuse this image\n";
 
-  std::vector<std::uint8_t> image(kImageSize, 0);
-  put32(image, 0, kInitialStackPointer);
-  put32(image, 4, kResetHandler | 1);  // Thumb code
-  for (std::uint32_t v = 2; v < kVectorCount; ++v) put32(image, v * 4, kDefaultHandler | 1);
-  put16(image, kResetHandler, 0xE7FE);    // b .   (the sample does nothing)
-  put16(image, kResetHandler + 2, 0xBF00);  // nop
-  put16(image, kDefaultHandler, 0xE7FE);  // b .
-
-  std::memcpy(&image[kBuildTimeOffset], time.data(), time.size());
-  std::memcpy(&image[kBuildDateOffset], date.data(), date.size());
-  std::memcpy(&image[kIdentityOffset], identity.data(), std::min(identity.size(), kIdentityLength));
-
-  image.resize(size, 0);
-  std::ofstream out(output, std::ios::binary | std::ios::trunc);
+  const auto image = makeImage(options);
+  std::ofstream out(options.output, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  out.close();
   if (!out) {
-    std::cerr << "ferrowind_make_image: cannot write " << output << "\n";
+    std::cerr << "ferrowind_make_image: cannot write " << options.output << "\n";
     return 1;
   }
   return 0;

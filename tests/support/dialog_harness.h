@@ -52,9 +52,11 @@ class DialogHarness {
     return bus->addKeyboard(std::move(config));
   }
 
-  // Waits until no worker runs and the flow has let go of the upgrade.
+  // Waits until no worker runs and the flow has let go of the upgrade. A whole transfer is
+  // 5462 round trips: the deadline leaves room for a slow, loaded machine or a sanitizer build.
   bool awaitIdle() {
-    return waitUntil([&] { return !dlg->IsUpgradeWorkerRunning() && !dlg->m_upgrading; });
+    using namespace std::chrono_literals;
+    return waitUntil([&] { return !dlg->IsUpgradeWorkerRunning() && !dlg->m_upgrading; }, 120s);
   }
 
   std::vector<std::string> traces() const {
