@@ -11,11 +11,8 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +25,7 @@ constexpr std::string_view kDefaultIdentity = "M484,01,KB,JV,KEYBOARD_RGB,0102";
 constexpr std::string_view kDefaultDate = "Dec 11 2026";
 constexpr std::string_view kDefaultTime = "09:30:00";
 
-// Top of 32 KB of SRAM: the smallest RAM of the chips this stands in for.
+// Top of 32 KB of SRAM from the Cortex-M SRAM base: little enough for any such chip.
 constexpr std::uint32_t kInitialStackPointer = 0x20008000;
 
 // The vector table fills everything below the code: the 16 core exceptions, then interrupt
@@ -44,8 +41,8 @@ constexpr std::array<std::uint16_t, 3> kResetCode = {
     0xBF30,  // wfi
     0xE7FD,  // b back to the wfi
 };
-// Every other exception: loop where it stands.
-constexpr std::size_t kDefaultHandlerOffset = kResetOffset + 2 * kResetCode.size() + 2;
+// Every other exception: loop where it stands. Word-aligned after the reset routine.
+constexpr std::size_t kDefaultHandlerOffset = (kResetOffset + 2 * kResetCode.size() + 3) / 4 * 4;
 constexpr std::uint16_t kBranchToSelf = 0xE7FE;  // b .
 
 struct Options {
@@ -101,7 +98,8 @@ void putHalfword(std::vector<std::uint8_t>& image, std::size_t offset, std::uint
 }
 
 void putText(std::vector<std::uint8_t>& image, std::size_t offset, std::string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) image[offset + i] = static_cast<std::uint8_t>(text[i]);
+  for (std::size_t i = 0; i < text.size(); ++i)
+    image[offset + i] = static_cast<std::uint8_t>(text[i]);
 }
 
 std::vector<std::uint8_t> makeImage(const Options& options) {
@@ -154,7 +152,8 @@ int main(int argc, char* argv[]) {
     } else if (option == "--time") {
       options.time = value;
     } else if (option == "--size") {
-      if (!isDigits(value) || value.size() > 9) return usage("--size takes a byte count, not '" + value + "'");
+      if (!isDigits(value) || value.size() > 9)
+        return usage("--size takes a byte count, not '" + value + "'");
       options.size = static_cast<std::size_t>(std::stoul(value));
     } else {
       return usage("unknown option " + std::string(option));
@@ -177,7 +176,8 @@ int main(int argc, char* argv[]) {
 
   const auto image = makeImage(options);
   std::ofstream out(options.output, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
   out.close();
   if (!out) {
     std::cerr << "ferrowind_make_image: cannot write " << options.output << "\n";

@@ -14,6 +14,8 @@ struct PathCase {
   bool matchesBootloader;
 };
 
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.path; }
+
 class BootloaderPath : public ::testing::TestWithParam<PathCase> {};
 
 TEST_P(BootloaderPath, MatchesByTextIgnoringCaseOfTheDigitsOnly) {

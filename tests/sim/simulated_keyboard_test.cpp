@@ -125,6 +125,8 @@ struct BadReport {
   HidReport report;
 };
 
+void PrintTo(const BadReport& c, std::ostream* os) { *os << c.what; }
+
 HidReport with(HidReport r, std::size_t at, std::uint8_t value) {
   r[at] = value;
   return r;
@@ -275,6 +277,8 @@ struct BadPacket {
   int before;  // good packets sent first
   HidReport report;
 };
+
+void PrintTo(const BadPacket& c, std::ostream* os) { *os << c.what; }
 
 class BootloaderStrictness : public ::testing::TestWithParam<BadPacket> {};
 

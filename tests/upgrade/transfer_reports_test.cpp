@@ -29,6 +29,8 @@ struct IndexCase {
   std::uint8_t high, low, length;
 };
 
+void PrintTo(const IndexCase& c, std::ostream* os) { *os << "packet " << c.index; }
+
 class DataReportIndex : public ::testing::TestWithParam<IndexCase> {};
 
 TEST_P(DataReportIndex, HeaderCarriesIndexBigEndianAndItsLength) {
@@ -126,6 +128,8 @@ struct AckCase {
   std::uint8_t status;
   int code;
 };
+
+void PrintTo(const AckCase& c, std::ostream* os) { *os << "status " << int(c.status); }
 
 class Acknowledgement : public ::testing::TestWithParam<AckCase> {};
 

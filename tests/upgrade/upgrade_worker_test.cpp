@@ -175,6 +175,8 @@ struct MarkerCase {
   bool markerSent;
 };
 
+void PrintTo(const MarkerCase& c, std::ostream* os) { *os << (c.markerSent ? "checked" : "unchecked"); }
+
 class ClearPairing : public ::testing::TestWithParam<MarkerCase> {};
 
 TEST_P(ClearPairing, PacketZeroCarriesTheMarkerOnlyWhenChecked) {
