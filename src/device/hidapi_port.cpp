@@ -3,6 +3,8 @@
 #include <hidapi/hidapi.h>
 
 #include <fcntl.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -43,6 +45,17 @@ class HidapiDevice : public HidDevice {
   hid_device* const device_;
 };
 
+// Without sysfs (a chroot, a bare container) the node itself is asked: only a hidraw node
+// knows the size of its report descriptor.
+bool answersAsHidraw(const std::string& node) {
+  const int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  int descriptorSize = 0;
+  const bool hidraw = ::ioctl(fd, HIDIOCGRDESCSIZE, &descriptorSize) == 0;
+  ::close(fd);
+  return hidraw;
+}
+
 std::vector<HidEnumerationEntry> enumerationEntries() {
   std::vector<HidEnumerationEntry> entries;
   hid_device_info* const first = hid_enumerate(0, 0);
@@ -67,8 +80,10 @@ int nodeRefusal(const std::string& node) {
                            std::to_string(minor(status.st_rdev)) + "/subsystem";
   char target[PATH_MAX];
   const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
-  // Without sysfs the kind cannot be told; hidapi, which lists nodes through it, decides.
-  if (length < 0) return ::access("/sys/dev/char", F_OK) == 0 ? ENODEV : 0;
+  if (length < 0) {
+    if (::access("/sys/dev/char", F_OK) == 0) return ENODEV;  // sysfs knows no such device
+    return answersAsHidraw(node) ? 0 : ENODEV;
+  }
   return namesHidrawSubsystem(std::string_view(target, static_cast<std::size_t>(length))) ? 0
                                                                                           : ENODEV;
 }
