@@ -382,6 +382,25 @@ TEST(SimulatedKeyboardFaults, UnterminatedTextsFillTheReport) {
   EXPECT_TRUE(std::none_of(in.begin() + 6, in.end(), [](auto b) { return b == 0; }));
 }
 
+TEST(SimulatedKeyboardFaults, GarbageInEveryByteOfTextAnswers) {
+  SimulatedHidBus bus;
+  auto keyboard = bus.addKeyboard();
+  KeyboardFaults faults;
+  faults.garbageAnswers = true;
+  keyboard->setFaults(faults);
+  DeviceHandle h = openPath(bus, kCommandPath);
+  std::vector<HidReport> answers;
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(h->write(command(0x15)));
+    HidReport in{};
+    ASSERT_EQ(h->read(in, kRead), ReadResult::Read);
+    answers.push_back(in);
+  }
+  // Noise: the answers differ from each other and none is the serial-number answer.
+  EXPECT_NE(answers[0], answers[1]);
+  for (const HidReport& a : answers) EXPECT_NE(textOf(a), "FWK2020010700042");
+}
+
 TEST(SimulatedKeyboardFaults, SlowAnswersAreNotThereBeforeTheirTime) {
   SimulatedHidBus bus;
   KeyboardConfig config;
@@ -431,6 +450,14 @@ TEST(SimulatedHidBus, ListsOtherInterfacesAndRefusesWhatCannotOpen) {
 
   bus.setListingFails(true);
   EXPECT_EQ(bus.presentInterfaces(), std::nullopt);
+}
+
+TEST(SimulatedHidBus, AnnouncesOtherDevicesComingAndGoing) {
+  SimulatedHidBus bus;
+  NoticeLog notices(bus);
+  bus.announce(DeviceNotice::Arrival);  // a disk, say
+  bus.announce(DeviceNotice::Removal);
+  EXPECT_EQ(notices.waitFor(2), (std::vector{DeviceNotice::Arrival, DeviceNotice::Removal}));
 }
 
 }  // namespace
