@@ -171,7 +171,7 @@ bool SimulatedKeyboard::write(const std::shared_ptr<Reader>& reader, const HidRe
     noteViolation("report written to interface " + std::to_string(reader->interfaceNumber) +
                   ", which takes no commands");
   } else {
-    handleApplicationRequest(reader, report);
+    handleApplicationRequest(report);
   }
   return true;
 }
@@ -233,8 +233,7 @@ void SimulatedKeyboard::refuse(std::string what, std::uint8_t command) {
 
 // ---- application ---------------------------------------------------------------------------
 
-void SimulatedKeyboard::handleApplicationRequest(const std::shared_ptr<Reader>&,
-                                                 const HidReport& report) {
+void SimulatedKeyboard::handleApplicationRequest(const HidReport& report) {
   const std::uint8_t command = report[p::kCommandByte];
   if (report[0] != p::kReportId)
     return refuse("application report with report ID " + byteText(report[0]), command);

@@ -145,7 +145,7 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   // All below run with mutex_ held.
   std::string pathOf(int interfaceNumber) const;
   int commandInterface() const;
-  void handleApplicationRequest(const std::shared_ptr<Reader>& reader, const HidReport& report);
+  void handleApplicationRequest(const HidReport& report);
   void handleBootloaderRequest(const HidReport& report);
   void handleDataPacket(int index, const HidReport& report);
   void handleEndOfImage(const HidReport& report);

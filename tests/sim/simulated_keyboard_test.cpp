@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/simulated_hid_bus.h"
+#include "support/case_name.h"
 
 namespace {
 
@@ -65,6 +66,27 @@ DeviceHandle openPath(SimulatedHidBus& bus, const std::string& path) {
 const std::string kCommandPath = "sim/keyboard#vid_0416&pid_7472&mi_02";
 const std::string kBootPath = "sim/keyboard#vid_0416&pid_3f01";
 
+// One keyboard on a bus, with its faults set and a handle open on the interface that takes
+// its commands.
+struct KeyboardOnBus {
+  SimulatedHidBus bus;
+  std::shared_ptr<sim::SimulatedKeyboard> keyboard;
+  DeviceHandle handle;
+  explicit KeyboardOnBus(KeyboardFaults faults = {}, KeyboardConfig config = {}) {
+    const bool bootloader = config.startMode == KeyboardMode::Bootloader;
+    keyboard = bus.addKeyboard(std::move(config));
+    keyboard->setFaults(std::move(faults));
+    handle = openPath(bus, bootloader ? kBootPath : kCommandPath);
+  }
+  // Writes one report and gives the status byte of its answer.
+  std::uint8_t send(const HidReport& r) {
+    EXPECT_TRUE(handle->write(r));
+    HidReport answer{};
+    EXPECT_EQ(handle->read(answer, kRead), ReadResult::Read);
+    return answer[2];
+  }
+};
+
 TEST(SimulatedKeyboard, ListsFourInterfacesInItsApplication) {
   SimulatedHidBus bus;
   bus.addKeyboard();
@@ -75,9 +97,9 @@ TEST(SimulatedKeyboard, ListsFourInterfacesInItsApplication) {
 }
 
 TEST(SimulatedKeyboard, AnswersTheIdentityRequestAndSerialNumber) {
-  SimulatedHidBus bus;
-  auto keyboard = bus.addKeyboard();
-  DeviceHandle h = openPath(bus, kCommandPath);
+  KeyboardOnBus app;
+  auto& keyboard = app.keyboard;
+  DeviceHandle& h = app.handle;
   HidReport in{};
 
   ASSERT_TRUE(h->write(command(0x01)));
@@ -135,9 +157,9 @@ HidReport with(HidReport r, std::size_t at, std::uint8_t value) {
 class ApplicationStrictness : public ::testing::TestWithParam<BadReport> {};
 
 TEST_P(ApplicationStrictness, RefusesAndRecords) {
-  SimulatedHidBus bus;
-  auto keyboard = bus.addKeyboard();
-  DeviceHandle h = openPath(bus, kCommandPath);
+  KeyboardOnBus app;
+  auto& keyboard = app.keyboard;
+  DeviceHandle& h = app.handle;
   ASSERT_TRUE(h->write(GetParam().report));
   HidReport in{};
   ASSERT_EQ(h->read(in, kRead), ReadResult::Read);
@@ -157,11 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadReport{"payload on a handshake", with(command(0x01), 6, 0x41)},
                       BadReport{"serial past 32 bytes", with(with(command(0x16), 5, 32), 38, 1)},
                       BadReport{"last byte set", with(command(0x0D), 63, 0x01)}),
-    [](const auto& info) {
-      std::string name = info.param.what;
-      std::replace(name.begin(), name.end(), ' ', '_');
-      return name;
-    });
+    [](const auto& info) { return caseName(info.param.what); });
 
 TEST(SimulatedKeyboard, RestartsInItsBootloaderAndBack) {
   SimulatedHidBus bus;
@@ -186,12 +204,11 @@ TEST(SimulatedKeyboard, RestartsInItsBootloaderAndBack) {
 }
 
 TEST(SimulatedKeyboard, RefusingTheBootloaderKeepsItsApplication) {
-  SimulatedHidBus bus;
-  auto keyboard = bus.addKeyboard();
   KeyboardFaults faults;
   faults.enterBootStatus = 3;
-  keyboard->setFaults(faults);
-  DeviceHandle app = openPath(bus, kCommandPath);
+  KeyboardOnBus on(faults);
+  auto& keyboard = on.keyboard;
+  DeviceHandle& app = on.handle;
   ASSERT_TRUE(app->write(command(0x0B)));
   HidReport in{};
   ASSERT_EQ(app->read(in, kRead), ReadResult::Read);
@@ -235,21 +252,14 @@ std::vector<std::uint8_t> testImage() {
   return image;
 }
 
-struct Bootloader {
-  SimulatedHidBus bus;
-  std::shared_ptr<sim::SimulatedKeyboard> keyboard;
-  DeviceHandle handle;
-  explicit Bootloader(KeyboardConfig config = {}) {
-    config.startMode = KeyboardMode::Bootloader;
-    keyboard = bus.addKeyboard(config);
-    handle = openPath(bus, kBootPath);
-  }
-  std::uint8_t send(const HidReport& r) {
-    EXPECT_TRUE(handle->write(r));
-    HidReport ack{};
-    EXPECT_EQ(handle->read(ack, kRead), ReadResult::Read);
-    return ack[2];
-  }
+// A keyboard in its bootloader, with a handle open on its one interface.
+struct Bootloader : KeyboardOnBus {
+  explicit Bootloader(KeyboardFaults faults = {})
+      : KeyboardOnBus(std::move(faults), [] {
+          KeyboardConfig config;
+          config.startMode = KeyboardMode::Bootloader;
+          return config;
+        }()) {}
 };
 
 TEST(SimulatedBootloader, TakesTheWholeImageAndStartsIt) {
@@ -307,11 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadPacket{"filler 201", 1, packet(kImage, 1, 5, 201)},
                       BadPacket{"marker after packet 0", 1, packet(kImage, 1, 0xFF, 0x00)},
                       BadPacket{"tail byte set", 0, with(packet(kImage, 0), 60, 0x01)}),
-    [](const auto& info) {
-      std::string name = info.param.what;
-      std::replace(name.begin(), name.end(), ' ', '_');
-      return name;
-    });
+    [](const auto& info) { return caseName(info.param.what); });
 
 TEST(SimulatedBootloader, RecordsAnEndReportBeforeTheWholeImage) {
   const auto image = testImage();
@@ -334,12 +340,11 @@ TEST(SimulatedBootloader, PacketZeroStartsAgain) {
 
 TEST(SimulatedKeyboardFaults, StatusSilenceAndVanishingAtChosenPackets) {
   const auto image = testImage();
-  Bootloader boot;
   KeyboardFaults faults;
   faults.ackStatusAtPacket[1] = 2;
   faults.silentAtPacket = 2;
   faults.vanishAtPacket = 4;
-  boot.keyboard->setFaults(faults);
+  Bootloader boot(faults);
   EXPECT_EQ(boot.send(packet(image, 0)), 0);
   EXPECT_EQ(boot.send(packet(image, 1)), 2);
   ASSERT_TRUE(boot.handle->write(packet(image, 2)));
@@ -352,12 +357,10 @@ TEST(SimulatedKeyboardFaults, StatusSilenceAndVanishingAtChosenPackets) {
 }
 
 TEST(SimulatedKeyboardFaults, ColonIdentityFirstTimesThenTheRealOne) {
-  SimulatedHidBus bus;
-  auto keyboard = bus.addKeyboard();
   KeyboardFaults faults;
   faults.colonIdentityAnswers = 2;
-  keyboard->setFaults(faults);
-  DeviceHandle h = openPath(bus, kCommandPath);
+  KeyboardOnBus on(faults);
+  DeviceHandle& h = on.handle;
   std::vector<bool> colon;
   for (int i = 0; i < 3; ++i) {
     ASSERT_TRUE(h->write(command(0x0D)));
@@ -370,12 +373,10 @@ TEST(SimulatedKeyboardFaults, ColonIdentityFirstTimesThenTheRealOne) {
 }
 
 TEST(SimulatedKeyboardFaults, UnterminatedTextsFillTheReport) {
-  SimulatedHidBus bus;
-  auto keyboard = bus.addKeyboard();
   KeyboardFaults faults;
   faults.unterminatedTexts = true;
-  keyboard->setFaults(faults);
-  DeviceHandle h = openPath(bus, kCommandPath);
+  KeyboardOnBus on(faults);
+  DeviceHandle& h = on.handle;
   ASSERT_TRUE(h->write(command(0x15)));
   HidReport in{};
   ASSERT_EQ(h->read(in, kRead), ReadResult::Read);
@@ -383,12 +384,10 @@ TEST(SimulatedKeyboardFaults, UnterminatedTextsFillTheReport) {
 }
 
 TEST(SimulatedKeyboardFaults, GarbageInEveryByteOfTextAnswers) {
-  SimulatedHidBus bus;
-  auto keyboard = bus.addKeyboard();
   KeyboardFaults faults;
   faults.garbageAnswers = true;
-  keyboard->setFaults(faults);
-  DeviceHandle h = openPath(bus, kCommandPath);
+  KeyboardOnBus on(faults);
+  DeviceHandle& h = on.handle;
   std::vector<HidReport> answers;
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(h->write(command(0x15)));
@@ -402,11 +401,10 @@ TEST(SimulatedKeyboardFaults, GarbageInEveryByteOfTextAnswers) {
 }
 
 TEST(SimulatedKeyboardFaults, SlowAnswersAreNotThereBeforeTheirTime) {
-  SimulatedHidBus bus;
   KeyboardConfig config;
   config.answerLatency = 300ms;
-  bus.addKeyboard(config);
-  DeviceHandle h = openPath(bus, kCommandPath);
+  KeyboardOnBus on({}, config);
+  DeviceHandle& h = on.handle;
   ASSERT_TRUE(h->write(command(0x15)));
   HidReport in{};
   const auto start = std::chrono::steady_clock::now();
@@ -416,14 +414,13 @@ TEST(SimulatedKeyboardFaults, SlowAnswersAreNotThereBeforeTheirTime) {
 }
 
 TEST(SimulatedKeyboardFaults, HookDecidesAboutAnyRequest) {
-  SimulatedHidBus bus;
-  auto keyboard = bus.addKeyboard();
   KeyboardFaults faults;
   faults.onRequest = [](KeyboardMode, const HidReport& r) {
     return r[1] == 0x15 ? sim::RequestAction::Vanish : sim::RequestAction::Handle;
   };
-  keyboard->setFaults(faults);
-  DeviceHandle h = openPath(bus, kCommandPath);
+  KeyboardOnBus on(faults);
+  auto& keyboard = on.keyboard;
+  DeviceHandle& h = on.handle;
   EXPECT_TRUE(h->write(command(0x01)));
   EXPECT_FALSE(h->write(command(0x15)));
   EXPECT_FALSE(keyboard->present());

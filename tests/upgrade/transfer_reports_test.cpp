@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "upgrade/image_bytes.h"
 #include "upgrade/transfer_reports.h"
 
 namespace {
@@ -22,8 +23,6 @@ const std::vector<std::uint8_t>& patternImage() {
   return image;
 }
 
-ImageView view(const std::vector<std::uint8_t>& bytes) { return ImageView(bytes.data(), kFirmwareImageSize); }
-
 struct IndexCase {
   int index;
   std::uint8_t high, low, length;
@@ -35,7 +34,7 @@ class DataReportIndex : public ::testing::TestWithParam<IndexCase> {};
 
 TEST_P(DataReportIndex, HeaderCarriesIndexBigEndianAndItsLength) {
   const IndexCase c = GetParam();
-  const HidReport r = BuildDataReport(view(patternImage()), c.index, Fillers{7, 9});
+  const HidReport r = BuildDataReport(imageView(patternImage()), c.index, Fillers{7, 9});
   EXPECT_EQ(r[0], 0x01);
   EXPECT_EQ(r[1], 0x0C);
   EXPECT_EQ(r[2], 0x00);
@@ -56,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Indices, DataReportIndex,
 TEST(DataReport, FullPacketCarriesItsComplementedBytesThenFillersThenZeros) {
   const auto& image = patternImage();
   for (int index : {0, 1, 2730, 5460}) {
-    const HidReport r = BuildDataReport(view(image), index, Fillers{0x11, 0xC8});
+    const HidReport r = BuildDataReport(imageView(image), index, Fillers{0x11, 0xC8});
     for (int k = 0; k < 48; ++k)
       ASSERT_EQ(r[6 + k], static_cast<std::uint8_t>(~image[index * 48 + k])) << index << "/" << k;
     EXPECT_EQ(r[54], 0x11);
@@ -67,7 +66,7 @@ TEST(DataReport, FullPacketCarriesItsComplementedBytesThenFillersThenZeros) {
 
 TEST(DataReport, LastPacketCarriesTheFinalSixteenBytes) {
   const auto& image = patternImage();
-  const HidReport r = BuildDataReport(view(image), 5461, Fillers{0x05, 0x06});
+  const HidReport r = BuildDataReport(imageView(image), 5461, Fillers{0x05, 0x06});
   for (int k = 0; k < 16; ++k) EXPECT_EQ(r[6 + k], static_cast<std::uint8_t>(~image[262128 + k]));
   EXPECT_EQ(r[22], 0x05);
   EXPECT_EQ(r[23], 0x06);
@@ -80,7 +79,7 @@ TEST(DataReport, ComplementOfKnownBytes) {
   image[1] = 0xA5;
   image[2] = 0xFF;
   image[3] = 0x0F;
-  const HidReport r = BuildDataReport(view(image), 0, kClearPairingFillers);
+  const HidReport r = BuildDataReport(imageView(image), 0, kClearPairingFillers);
   EXPECT_EQ(r[6], 0xFF);
   EXPECT_EQ(r[7], 0x5A);
   EXPECT_EQ(r[8], 0x00);
@@ -93,7 +92,7 @@ TEST(DataReport, EveryImageByteIsSentExactlyOnce) {
   const auto& image = patternImage();
   std::vector<std::uint8_t> received;
   for (int index = 0; index < kDataReports; ++index) {
-    const HidReport r = BuildDataReport(view(image), index, Fillers{1, 1});
+    const HidReport r = BuildDataReport(imageView(image), index, Fillers{1, 1});
     const int payload = r[5] - 2;
     for (int k = 0; k < payload; ++k) received.push_back(static_cast<std::uint8_t>(~r[6 + k]));
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/resource_ids.h"
+#include "support/case_name.h"
 #include "support/dialog_harness.h"
 #include "upgrade/firmware_image.h"
 
@@ -144,12 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                       105, "Upgrade failed ! ErrorCode[105]", 5462, 5462, 5462},
         TransferFault{"unplugged at the end report", [](auto& f) { f.onRequest = vanishOnEndReport; },
                       104, "Upgrade failed !  ErrorCode[104]", 5463, 5462, 5462}),
-    [](const auto& info) {
-      std::string name = info.param.name;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    [](const auto& info) { return caseName(info.param.name); });
 
 TEST(UpgradeInBootloader, SilentKeyboardEndsWithinTheAcknowledgementTimeOut) {
   Timing timing = DialogHarness::shortTiming();
