@@ -44,7 +44,8 @@ SimulatedHidBus::~SimulatedHidBus() {
 
 std::shared_ptr<SimulatedKeyboard> SimulatedHidBus::addKeyboard(KeyboardConfig config) {
   auto keyboard = std::make_shared<SimulatedKeyboard>(
-      std::move(config), &events_, [this](DeviceNotice notice) { announce(notice); });
+      std::move(config), &events_,
+      [this](DeviceNotice notice) { announce(notice, NoticeClass::UsbDevice); });
   std::lock_guard lock(mutex_);
   slots_.push_back(Slot{keyboard, nullptr});
   return keyboard;
@@ -101,8 +102,21 @@ int SimulatedHidBus::writesToOtherInterfaces() const {
   return writes;
 }
 
-void SimulatedHidBus::announce(DeviceNotice notice) {
-  events_.post([this, notice] { deliver(notice); });
+void SimulatedHidBus::announce(DeviceNotice notice, NoticeClass noticeClass) {
+  events_.post([this, notice, noticeClass] { deliver(notice, noticeClass); });
+}
+
+void SimulatedHidBus::setWatchFails(NoticeClass noticeClass, bool fails) {
+  std::lock_guard lock(listenerMutex_);
+  if (fails) failingWatches_.insert(noticeClass);
+  else failingWatches_.erase(noticeClass);
+}
+
+bool SimulatedHidBus::watch(NoticeClass noticeClass) {
+  std::lock_guard lock(listenerMutex_);
+  if (failingWatches_.count(noticeClass)) return false;
+  watched_.insert(noticeClass);
+  return true;
 }
 
 void SimulatedHidBus::setListener(Listener listener) {
@@ -110,9 +124,9 @@ void SimulatedHidBus::setListener(Listener listener) {
   listener_ = std::move(listener);
 }
 
-void SimulatedHidBus::deliver(DeviceNotice notice) {
+void SimulatedHidBus::deliver(DeviceNotice notice, NoticeClass noticeClass) {
   std::lock_guard lock(listenerMutex_);
-  if (listener_) listener_(notice);
+  if (listener_ && watched_.count(noticeClass)) listener_(notice);
 }
 
 }  // namespace sim

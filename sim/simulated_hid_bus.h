@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,12 +29,15 @@ class SimulatedHidBus : public HidPort, public DeviceNoticeSource {
   // value), takes every report written to it and never answers.
   void addOtherInterface(std::string path, int openError = 0);
   // Some other device arrives or leaves (a mouse, a disk): only a notice.
-  void announce(DeviceNotice notice);
+  void announce(DeviceNotice notice, NoticeClass noticeClass = NoticeClass::UsbDevice);
+  // Watching this class fails, as when the system will not register for it.
+  void setWatchFails(NoticeClass noticeClass, bool fails);
   // The system cannot list its interfaces at all.
   void setListingFails(bool fails);
 
   std::optional<std::vector<std::string>> presentInterfaces() override;
   OpenResult open(const std::string& path) override;
+  bool watch(NoticeClass noticeClass) override;
   void setListener(Listener listener) override;
 
   // Reports written to the other interfaces: the program should never write to them.
@@ -46,7 +50,7 @@ class SimulatedHidBus : public HidPort, public DeviceNoticeSource {
     std::shared_ptr<OtherInterface> other;
   };
 
-  void deliver(DeviceNotice notice);
+  void deliver(DeviceNotice notice, NoticeClass noticeClass);
 
   mutable std::mutex mutex_;
   std::vector<Slot> slots_;
@@ -54,6 +58,8 @@ class SimulatedHidBus : public HidPort, public DeviceNoticeSource {
 
   std::mutex listenerMutex_;  // held while the listener runs, so replacing it is final
   Listener listener_;
+  std::set<NoticeClass> watched_;
+  std::set<NoticeClass> failingWatches_;
 
   EventThread events_;  // last: stops before anything above goes
 };

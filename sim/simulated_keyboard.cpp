@@ -211,8 +211,9 @@ void SimulatedKeyboard::close(const std::shared_ptr<Reader>& reader) {
   answered_.notify_all();
 }
 
-void SimulatedKeyboard::answer(int interfaceNumber, const HidReport& report) {
-  const Answer queued{report, Clock::now() + config_.answerLatency};
+void SimulatedKeyboard::answer(int interfaceNumber, const HidReport& report, bool beforeLeaving) {
+  const Answer queued{report, Clock::now() + (beforeLeaving ? Clock::duration::zero()
+                                                            : Clock::duration(config_.answerLatency))};
   for (const auto& weak : readers_) {
     if (auto reader = weak.lock(); reader && reader->interfaceNumber == interfaceNumber)
       reader->answers.push_back(queued);
@@ -285,8 +286,9 @@ void SimulatedKeyboard::handleApplicationRequest(const HidReport& report) {
       reply[0] = p::kReportId;
       reply[p::kCommandByte] = p::kEnterBootloader;
       reply[p::kStatusByte] = status;
-      answer(commandInterface(), reply);
-      if (status != p::kStatusRefused) leave(KeyboardMode::Bootloader);
+      const bool restarts = status != p::kStatusRefused;
+      answer(commandInterface(), reply, restarts);
+      if (restarts) leave(KeyboardMode::Bootloader);
       break;
     }
   }

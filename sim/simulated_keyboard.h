@@ -149,7 +149,9 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   void handleBootloaderRequest(const HidReport& report);
   void handleDataPacket(int index, const HidReport& report);
   void handleEndOfImage(const HidReport& report);
-  void answer(int interfaceNumber, const HidReport& report);
+  // Queues an answer, ready after the answer latency, or at once when the keyboard is about to
+  // leave (an answer it has not sent when it goes is lost).
+  void answer(int interfaceNumber, const HidReport& report, bool beforeLeaving = false);
   void answerText(std::uint8_t command, const std::string& text);
   void acknowledge(std::uint8_t status);
   void refuse(std::string what, std::uint8_t command);

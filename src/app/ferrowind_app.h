@@ -8,8 +8,8 @@ class CFerrowindApp {
   // Runs the dialog modally; returns false, since nothing follows the dialog.
   bool InitInstance();
 
-  // What the dialog is given. Without a HID port the program uses the machine's own
-  // interfaces (hidapi); tests hand in a simulated bus instead.
+  // What the dialog is given. Without a HID port and a notice source the program uses the
+  // machine's own (hidapi, udev); the demo and tests hand in a simulated bus instead.
   DialogEnvironment m_environment;
 };
 

@@ -19,6 +19,8 @@ CFerrowindDlg::CFerrowindDlg(DialogEnvironment environment, QWidget* parent)
 }
 
 CFerrowindDlg::~CFerrowindDlg() {
+  // No notice may reach the dialog once it starts going.
+  if (m_environment.notices) m_environment.notices->setListener({});
   // A worker still running reaches this dialog through the window layer, whose calls this
   // thread carries out: keep serving them until the worker has finished, then join it.
   while (workerRunning_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
@@ -50,7 +52,14 @@ void CFerrowindDlg::done(int result) {
   DialogWindow::done(result);
 }
 
+void CFerrowindDlg::pause(std::chrono::milliseconds duration) {
+  // The keyboard needs these pauses between commands; they hold the user-interface thread as
+  // briefly as Timing says.
+  std::this_thread::sleep_for(duration);
+}
+
 void CFerrowindDlg::OnTimer(int timerId) {
+  if (timerId == IDT_BOOT_WAIT) OnBootWaitTick();
   if (timerId == IDT_REARM) {
     trace::write("----------------- *** OnTimer Runing [5678] *** ----------------- \n");
     ++m_rearmTicks;
@@ -135,6 +144,11 @@ bool CFerrowindDlg::OnInitDialog() {
 
   setItemFont(IDC_FAIL_COUNT, m_fontSmall);
   setItemFont(IDC_SUCCESS_COUNT, m_fontSmall);
+
+  // Listen for keyboards coming and going, then look for one now. A message box of this
+  // first scan shows before the window does.
+  RegisterDeviceNotifications();
+  ScanDevices(m_strVid, m_strPid);
 
   return true;
 }

@@ -5,9 +5,11 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -15,7 +17,9 @@
 #include "app/dialog_window.h"
 #include "build_config.h"
 #include "common/timing.h"
+#include "device/command_reports.h"
 #include "device/device_identity.h"
+#include "device/device_notices.h"
 #include "device/hid_device.h"
 #include "device/hid_port.h"
 #include "upgrade/image_layout.h"
@@ -27,6 +31,8 @@ struct DialogEnvironment {
   int buildProfile = BUILD_PROFILE;
   // Where HID interfaces are found and opened; none means no interface is ever present.
   std::shared_ptr<HidPort> hid;
+  // Where device arrivals and removals come from; none means the dialog hears of none.
+  std::shared_ptr<DeviceNoticeSource> notices;
   // Starts the upgrade worker's thread; throws std::system_error when it cannot.
   std::function<std::thread(std::function<void()>)> startThread = [](std::function<void()> run) {
     return std::thread(std::move(run));
@@ -54,8 +60,19 @@ class CFerrowindDlg : public DialogWindow {
 
   void SetUpgradeButtonEnabled(bool enable);
 
-  // The "Upgrade" button (and, later, the Enter key and automatic upgrade).
+  // The "Upgrade" button, the Enter key and automatic upgrade: checks the open keyboard
+  // against the image and sends it into its bootloader, or upgrades the one already there.
   void OnUpgrade();
+  // Finds the keyboard by the VID and PID texts: opens its command interface and reads its
+  // identity, or hands the keyboard found in its bootloader to the upgrade.
+  void ScanDevices(std::string vidText, std::string pidText);
+
+  // Device notices: registered once at start-up, then every arrival rescans and every
+  // removal resets the display. OnDeviceChange returns true for every notice.
+  void RegisterDeviceNotifications();
+  bool OnDeviceChange(DeviceNotice notice);
+  void OnDeviceArrival();
+  void OnDeviceRemoval();
   // Finds the device in its bootloader, opens it and starts the worker that sends the image.
   int StartUpgradeWorker();
   // The worker: sends the image, closes the device, counts and shows the result.
@@ -96,8 +113,9 @@ class CFerrowindDlg : public DialogWindow {
   const std::string m_strBootVid = "0x0416";
   const std::string m_strBootPid = "0x3F01";
   std::string m_strSerial;
-  std::array<std::uint8_t, 64> m_serial{};
+  SerialBytes m_serial{};
   std::atomic<bool> m_restoreSerial{false};
+  std::atomic<bool> m_lastTransferOk{false};  // outcome of the last transfer, for the write-back
   bool m_connected = false;
   std::atomic<bool> m_lastOk{false};
   bool m_force = false;
@@ -119,6 +137,20 @@ class CFerrowindDlg : public DialogWindow {
  private:
   int failTransfer(int code);
   HidPort& hid();
+  // Reads the identity (and the serial number, or writes it back) over m_hDevice.
+  void ExchangeIdentity();
+  std::optional<std::string> requestIdentityText();
+  std::optional<HidReport> awaitAnswerTo(std::uint8_t command);
+  void giveUpDevice(const char* why);
+  void foundInBootloader();
+  void refuseUpgrade(const char* message);
+  void OnBootWaitTick();
+  void OnUpgradeWorkerEnded();
+  void pause(std::chrono::milliseconds duration);
+
+  // An arrival noticed while the worker was still finishing: its scan waits for the worker's
+  // end, so that the keyboard coming back meets the outcome of its transfer.
+  bool m_rescanAfterWorker = false;
 
   // The worker thread of the last upgrade. workerRunning_ is true from just before the
   // thread starts until its last step; the thread is joined before the next one starts and

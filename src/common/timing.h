@@ -16,7 +16,7 @@ struct Timing {
   // Bounds on waiting for the device. A device that stops answering must never hold the
   // dialog or the transfer for longer than these.
   ms commandReadTimeout{1000};  // one answer to a command on the user-interface thread
-  int identityRequestAttempts = 5;  // identity requests before the device is given up
+  int identityRequestAttempts = 3;  // identity requests before the device is given up
   ms ackReadTimeout{5000};  // one acknowledgement during the transfer (a flash erase may be slow)
 
   // The times the device and the operator expect.

@@ -51,6 +51,9 @@ int JudgeAcknowledgement(const HidReport& acknowledgement);
 inline constexpr int kWriteFailed = 100;
 inline constexpr int kReadFailed = 101;
 inline constexpr int kEndReportWriteFailed = 104;
+// Before any transfer: the keyboard refused to restart in its bootloader (status 3).
+inline constexpr int kBootRefused = 106;
+inline constexpr std::uint8_t kBootRefusedStatus = 3;
 
 // The message the operator sees for a transfer error code.
 std::string TransferErrorMessage(int code);

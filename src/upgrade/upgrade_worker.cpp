@@ -3,6 +3,8 @@
 #include <string>
 #include <system_error>
 
+#include <QMetaObject>
+
 #include "app/ferrowind_dlg.h"
 #include "app/message_box.h"
 #include "app/resource_ids.h"
@@ -89,6 +91,7 @@ void CFerrowindDlg::UpgradeWorker() {
   const int result = TransferImage(OnTransferProgress);
 
   m_hBootDevice.reset();
+  m_lastTransferOk = result == 1;
   m_restoreSerial = true;
   m_enterArmed = false;
   setDialogTimer(IDT_REARM, m_environment.timing.rearmTick);
@@ -107,4 +110,6 @@ void CFerrowindDlg::UpgradeWorker() {
   m_upgrading = false;
   SetUpgradeButtonEnabled(true);
   workerRunning_ = false;
+  // The dialog joins this thread before it goes, so it is still there to take the message.
+  QMetaObject::invokeMethod(this, [this] { OnUpgradeWorkerEnded(); }, Qt::QueuedConnection);
 }

@@ -39,6 +39,8 @@ std::string textOf(const HidReport& r) {
 class NoticeLog {
  public:
   explicit NoticeLog(SimulatedHidBus& bus) {
+    bus.watch(NoticeClass::UsbDevice);
+    bus.watch(NoticeClass::Disk);
     bus.setListener([this](DeviceNotice n) {
       std::lock_guard lock(mutex_);
       notices_.push_back(n);

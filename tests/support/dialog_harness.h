@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,36 +12,53 @@
 #include "sim/simulated_hid_bus.h"
 #include "support/wait_until.h"
 
-// The dialog as the program runs it, shown (offscreen) on a simulated bus, with short timing,
-// its message boxes answered and recorded, and its trace lines collected.
+// Short times for every period, pause and time-out: flows run in milliseconds.
+inline Timing shortTiming() {
+  using namespace std::chrono_literals;
+  Timing t;
+  t.bootWaitTick = 10ms;
+  t.rearmTick = 10ms;
+  t.arrivalPause = 1ms;
+  t.commandPause = 1ms;
+  t.commandReadTimeout = 200ms;
+  t.ackReadTimeout = 200ms;
+  return t;
+}
+
+struct HarnessOptions {
+  DialogEnvironment environment;  // its hid and notices are replaced by the harness's bus
+  Timing timing = shortTiming();
+  // Show the dialog at once, which runs its first scan; when false, the test puts devices on
+  // the bus first and calls show().
+  bool showNow = true;
+  // The bus's arrivals and removals reach the dialog; when false the dialog hears of none,
+  // for tests of one step of the flow in isolation.
+  bool hearNotices = true;
+};
+
+// The dialog as the program runs it, shown (offscreen) on a simulated bus that is also its
+// source of device notices, with short timing, its message boxes answered and recorded, and
+// its trace lines collected.
 class DialogHarness {
  public:
-  static Timing shortTiming() {
-    using namespace std::chrono_literals;
-    Timing t;
-    t.bootWaitTick = 10ms;
-    t.rearmTick = 10ms;
-    t.arrivalPause = 1ms;
-    t.commandPause = 1ms;
-    t.commandReadTimeout = 200ms;
-    t.ackReadTimeout = 200ms;
-    return t;
-  }
-
-  explicit DialogHarness(DialogEnvironment environment = {}, Timing timing = shortTiming()) {
+  explicit DialogHarness(HarnessOptions options = {}) {
     previousSink_ = trace::setSink([this](std::string_view line) {
       std::lock_guard lock(traceMutex_);
       traces_.emplace_back(line);
     });
-    environment.timing = timing;
+    DialogEnvironment environment = std::move(options.environment);
+    environment.timing = options.timing;
     environment.hid = bus;
+    environment.notices = options.hearNotices ? bus : nullptr;
     dlg = std::make_unique<CFerrowindDlg>(std::move(environment));
-    dlg->show();
     dlg->setMessageBoxResponder([this](const MessageBoxRequest& request) {
       boxes.push_back(request);
-      return answer;
+      return respond ? respond(request) : answer;
     });
+    if (options.showNow) show();
   }
+
+  void show() { dlg->show(); }
 
   ~DialogHarness() {
     dlg.reset();
@@ -74,6 +92,10 @@ class DialogHarness {
   std::unique_ptr<CFerrowindDlg> dlg;
   std::vector<MessageBoxRequest> boxes;  // user-interface thread only
   int answer = IDOK;
+  // When set, answers the boxes instead of `answer` (and may act while a box is "open").
+  std::function<int(const MessageBoxRequest&)> respond;
+
+  std::string text(int id) const { return dlg->itemText(id); }
 
  private:
   mutable std::mutex traceMutex_;

@@ -22,6 +22,16 @@ using sim::KeyboardFaults;
 using sim::KeyboardMode;
 using sim::RequestAction;
 
+// The worker on its own: the dialog hears no notices, so the keyboard's restarts after a
+// transfer change nothing on it.
+HarnessOptions workerOnly(Timing timing = shortTiming(), DialogEnvironment environment = {}) {
+  HarnessOptions options;
+  options.environment = std::move(environment);
+  options.timing = timing;
+  options.hearNotices = false;
+  return options;
+}
+
 QProgressBar* progressBar(CFerrowindDlg& dlg) {
   return qobject_cast<QProgressBar*>(dlg.item(IDC_PROGRESS));
 }
@@ -34,7 +44,7 @@ std::vector<std::uint8_t> builtInImage() {
 }
 
 TEST(UpgradeInBootloader, SendsTheWholeImageAndShowsSuccess) {
-  DialogHarness h;
+  DialogHarness h(workerOnly());
   auto keyboard = h.addBootloader();
 
   // The operator presses the button.
@@ -69,7 +79,7 @@ TEST(UpgradeInBootloader, SendsTheWholeImageAndShowsSuccess) {
 }
 
 TEST(UpgradeInBootloader, WorkingCopyIsRefreshedBeforeTheRoadIsChosen) {
-  DialogHarness h;  // no keyboard at all
+  DialogHarness h(workerOnly());  // no keyboard at all
   h.dlg->OnUpgrade();
   EXPECT_EQ(std::vector<std::uint8_t>(h.dlg->m_firmware.begin(), h.dlg->m_firmware.end()),
             builtInImage());
@@ -91,7 +101,7 @@ class TransferFailure : public ::testing::TestWithParam<TransferFault> {};
 
 TEST_P(TransferFailure, EndsWithItsCodeAndMessage) {
   const TransferFault& f = GetParam();
-  DialogHarness h;
+  DialogHarness h(workerOnly());
   auto keyboard = h.addBootloader();
   KeyboardFaults faults;
   f.inject(faults);
@@ -148,9 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return caseName(info.param.name); });
 
 TEST(UpgradeInBootloader, SilentKeyboardEndsWithinTheAcknowledgementTimeOut) {
-  Timing timing = DialogHarness::shortTiming();
+  Timing timing = shortTiming();
   timing.ackReadTimeout = 150ms;
-  DialogHarness h({}, timing);
+  DialogHarness h(workerOnly(timing));
   auto keyboard = h.addBootloader();
   KeyboardFaults faults;
   faults.silentAtPacket = 0;
@@ -176,7 +186,7 @@ void PrintTo(const MarkerCase& c, std::ostream* os) { *os << (c.markerSent ? "ch
 class ClearPairing : public ::testing::TestWithParam<MarkerCase> {};
 
 TEST_P(ClearPairing, PacketZeroCarriesTheMarkerOnlyWhenChecked) {
-  DialogHarness h;
+  DialogHarness h(workerOnly());
   auto keyboard = h.addBootloader();
   h.dlg->setItemCheck(IDC_CLEAR_PAIRING, GetParam().check);
 
@@ -208,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(States, ClearPairing,
                                            MarkerCase{BST_UNCHECKED, false}));
 
 TEST(StartUpgradeWorker, NoBootloaderPresent) {
-  DialogHarness h;
+  DialogHarness h(workerOnly());
   h.bus->addKeyboard();                                     // in its application: not a match
   h.bus->addOtherInterface("other#VID_0416&PID_3F01");      // keys in capitals: not a match
   h.dlg->OnUpgrade();
@@ -236,7 +246,7 @@ TEST(StartUpgradeWorker, ListingOrOpeningFailures) {
        [](auto& bus) { bus.addOtherInterface("locked#vid_0416&pid_3f01", EACCES); }},
   };
   for (const Case& c : cases) {
-    DialogHarness h;
+    DialogHarness h(workerOnly());
     c.arrange(*h.bus);
     EXPECT_EQ(h.dlg->StartUpgradeWorker(), -10);
     ASSERT_EQ(h.boxes.size(), 1u) << c.message;
@@ -246,7 +256,7 @@ TEST(StartUpgradeWorker, ListingOrOpeningFailures) {
 }
 
 TEST(StartUpgradeWorker, FirstMatchThatWillNotOpenIsPassedOver) {
-  DialogHarness h;
+  DialogHarness h(workerOnly());
   h.bus->addOtherInterface("locked#vid_0416&pid_3f01", EACCES);
   sim::KeyboardConfig config;
   config.upperCaseHexInPaths = true;  // "pid_3F01" matches "0x3F01" too
@@ -266,7 +276,7 @@ TEST(StartUpgradeWorker, FirstMatchThatWillNotOpenIsPassedOver) {
 }
 
 TEST(StartUpgradeWorker, ResetsTheBootWait) {
-  DialogHarness h;
+  DialogHarness h(workerOnly());
   h.addBootloader();
   h.dlg->m_bootWaitTicks = 39;
   h.dlg->setDialogTimer(IDT_BOOT_WAIT, 1h);
@@ -280,14 +290,14 @@ TEST(StartUpgradeWorker, ResetsTheBootWait) {
 struct HeldTransfer {
   DialogHarness h;
   std::shared_ptr<sim::SimulatedKeyboard> keyboard;
-  HeldTransfer() : h({}, longAcknowledgement()) {
+  HeldTransfer() : h(workerOnly(longAcknowledgement())) {
     keyboard = h.addBootloader();
     KeyboardFaults faults;
     faults.silentAtPacket = 0;
     keyboard->setFaults(faults);
   }
   static Timing longAcknowledgement() {
-    Timing t = DialogHarness::shortTiming();
+    Timing t = shortTiming();
     t.ackReadTimeout = 60s;  // only the unplugging ends the wait
     return t;
   }
@@ -352,7 +362,7 @@ TEST(StartUpgradeWorker, ThreadThatCannotStartReleasesEverything) {
   environment.startThread = [](std::function<void()>) -> std::thread {
     throw std::system_error(EAGAIN, std::generic_category(), "no thread");
   };
-  DialogHarness h(environment);
+  DialogHarness h(workerOnly(shortTiming(), environment));
   auto keyboard = h.addBootloader();
 
   h.dlg->OnUpgrade();
@@ -368,7 +378,7 @@ TEST(StartUpgradeWorker, ThreadThatCannotStartReleasesEverything) {
 }
 
 TEST(Rearm, EnterIsDisarmedForTwoTicksAfterTheFirstTransferAndOneAfterLaterOnes) {
-  DialogHarness h;
+  DialogHarness h(workerOnly());
   auto keyboard = h.addBootloader();
 
   h.dlg->OnUpgrade();
@@ -394,7 +404,7 @@ TEST(Rearm, EnterIsDisarmedForTwoTicksAfterTheFirstTransferAndOneAfterLaterOnes)
 }
 
 TEST(Counters, ThreeSuccessesAndOneFailure) {
-  DialogHarness h;
+  DialogHarness h(workerOnly());
   auto keyboard = h.addBootloader();
   for (int run = 0; run < 4; ++run) {
     KeyboardFaults faults;
