@@ -4,7 +4,7 @@
 BUILD_DIR ?= build
 export BUILD_DIR
 
-.PHONY: all build run test screenshot clean
+.PHONY: all build run demo test screenshot clean
 
 all: build
 
@@ -13,6 +13,10 @@ build:
 
 run: build
 	$(BUILD_DIR)/ferrowind
+
+# The dialog on the simulated keyboard, with a real keyboard's timing: no hardware needed.
+demo: build
+	$(BUILD_DIR)/ferrowind --simulate
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure

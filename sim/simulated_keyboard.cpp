@@ -150,6 +150,7 @@ bool SimulatedKeyboard::write(const std::shared_ptr<Reader>& reader, const HidRe
     switch (faults_.onRequest(mode_, report)) {
       case RequestAction::Handle: break;
       case RequestAction::Ignore: return true;
+      case RequestAction::Refuse: return false;
       case RequestAction::TakeThenVanish:
         leave(std::nullopt);
         return true;

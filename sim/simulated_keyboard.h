@@ -44,6 +44,7 @@ enum class RequestAction {
   Handle,  // as the keyboard normally would
   Vanish,  // the keyboard is unplugged as the request arrives; the write fails
   Ignore,  // taken, never answered
+  Refuse,  // the write fails (as a stalled endpoint fails it); the keyboard stays
   TakeThenVanish,  // taken, then the keyboard is unplugged before it answers
 };
 

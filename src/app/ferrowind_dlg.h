@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -22,6 +23,7 @@
 #include "device/device_notices.h"
 #include "device/hid_device.h"
 #include "device/hid_port.h"
+#include "upgrade/firmware_image.h"
 #include "upgrade/image_layout.h"
 
 // What the dialog is given from outside. The program passes the defaults; tests pass short
@@ -33,6 +35,9 @@ struct DialogEnvironment {
   std::shared_ptr<HidPort> hid;
   // Where device arrivals and removals come from; none means the dialog hears of none.
   std::shared_ptr<DeviceNoticeSource> notices;
+  // The image each upgrade refreshes its working copy from: the built-in one. Tests of the
+  // compatibility check pass images with other identities.
+  std::span<const std::uint8_t, kFirmwareImageSize> firmware = FirmwareImage();
   // Starts the upgrade worker's thread; throws std::system_error when it cannot.
   std::function<std::thread(std::function<void()>)> startThread = [](std::function<void()> run) {
     return std::thread(std::move(run));

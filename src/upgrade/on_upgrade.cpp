@@ -5,7 +5,6 @@
 #include "app/resource_ids.h"
 #include "common/trace.h"
 #include "device/hid_commands.h"
-#include "upgrade/firmware_image.h"
 #include "upgrade/image_identity.h"
 #include "upgrade/transfer_reports.h"
 #include "upgrade/working_copy.h"
@@ -19,7 +18,7 @@ void CFerrowindDlg::OnUpgrade() {
   m_lastOk = false;
   m_pResultLabel.setText(kDefaultText);
 
-  RefreshWorkingCopy(FirmwareImage(), m_firmware);
+  RefreshWorkingCopy(m_environment.firmware, m_firmware);
 
   if (!m_hDevice) {
     // No keyboard open in its application: it is taken to be in its bootloader already.

@@ -8,6 +8,7 @@
 
 #include "app/ferrowind_dlg.h"
 #include "app/message_box.h"
+#include "app/resource_ids.h"
 #include "common/trace.h"
 #include "sim/simulated_hid_bus.h"
 #include "support/wait_until.h"
@@ -35,6 +36,14 @@ struct HarnessOptions {
   // for tests of one step of the flow in isolation.
   bool hearNotices = true;
 };
+
+// For tests that put devices on the bus before the dialog's first scan.
+inline HarnessOptions notShownYet(Timing timing = shortTiming()) {
+  HarnessOptions options;
+  options.timing = timing;
+  options.showNow = false;
+  return options;
+}
 
 // The dialog as the program runs it, shown (offscreen) on a simulated bus that is also its
 // source of device notices, with short timing, its message boxes answered and recorded, and
@@ -77,6 +86,18 @@ class DialogHarness {
     return waitUntil([&] { return !dlg->IsUpgradeWorkerRunning() && !dlg->m_upgrading; }, 120s);
   }
 
+  // Waits until the keyboard, upgraded, is back in its application and the exchange that
+  // found it has written its serial number back and shown the result.
+  bool awaitBackFromUpgrade(const sim::SimulatedKeyboard& keyboard, int upgrades = 1) {
+    using namespace std::chrono_literals;
+    return waitUntil(
+        [&] {
+          return keyboard.completedUpgrades() == upgrades && !dlg->m_restoreSerial &&
+                 dlg->itemText(IDC_STATUS) == "Device connected" && !dlg->m_upgrading;
+        },
+        120s);
+  }
+
   std::vector<std::string> traces() const {
     std::lock_guard lock(traceMutex_);
     return traces_;
@@ -96,6 +117,20 @@ class DialogHarness {
   std::function<int(const MessageBoxRequest&)> respond;
 
   std::string text(int id) const { return dlg->itemText(id); }
+
+  // The texts of the boxes shown so far, in order.
+  std::vector<std::string> boxTexts() const {
+    std::vector<std::string> texts;
+    for (const MessageBoxRequest& box : boxes) texts.push_back(box.text);
+    return texts;
+  }
+
+  int tracedCount(const std::string& part) const {
+    int count = 0;
+    for (const std::string& line : traces())
+      if (line.find(part) != std::string::npos) ++count;
+    return count;
+  }
 
  private:
   mutable std::mutex traceMutex_;
