@@ -261,14 +261,15 @@ TEST(BootSwitch, TheKeyboardReopenedDuringTheQuestionIsTheOneSwitched) {
   auto keyboard = h.bus->addKeyboard(config);
   h.show();
   ASSERT_EQ(h.text(IDC_STATUS), "Device connected");
-  const HidDevice* before = h.dlg->m_hDevice.get();
+  ASSERT_EQ(keyboard->counters().applicationWrites, 3);
 
   h.respond = [&](const MessageBoxRequest&) {
-    keyboard->unplug();
+    keyboard->unplug();  // every handle on it goes stale
     EXPECT_TRUE(waitUntil([&] { return h.dlg->m_hDevice == nullptr; }));
     keyboard->plugIn();
     EXPECT_TRUE(waitUntil([&] { return h.text(IDC_STATUS) == "Device connected"; }));
-    EXPECT_NE(h.dlg->m_hDevice.get(), before);
+    EXPECT_EQ(keyboard->counters().applicationWrites, 6);  // read again on a new handle
+    EXPECT_EQ(keyboard->openHandles(), 1);
     return IDYES;
   };
   h.dlg->OnUpgrade();

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
 #include "app/resource_ids.h"
 #include "device/hid_commands.h"
 #include "support/dialog_harness.h"
@@ -80,35 +83,66 @@ TEST(DeviceNotices, NoticesOfAClassThatCouldNotBeWatchedNeverArrive) {
   EXPECT_EQ(h.tracedCount("ARRIVAL"), 1);
 }
 
+// Holds the worker inside its write of one data packet until released (or destroyed); the
+// write then fails. Nothing is unplugged, so no removal notice is sent.
+class HeldWrite {
+ public:
+  explicit HeldWrite(int packet) : packet_(packet) {}
+  ~HeldWrite() { release(); }
+
+  sim::KeyboardFaults faults() {
+    sim::KeyboardFaults faults;
+    faults.onRequest = [this](sim::KeyboardMode mode, const HidReport& report) {
+      const int index = (report[3] << 8) | report[4];
+      if (mode != sim::KeyboardMode::Bootloader || report[1] != CMD_IMAGE_DATA || index != packet_)
+        return sim::RequestAction::Handle;
+      std::unique_lock lock(mutex_);
+      held_ = true;
+      released_.wait(lock, [this] { return release_; });
+      return sim::RequestAction::Refuse;
+    };
+    return faults;
+  }
+  bool held() {
+    std::lock_guard lock(mutex_);
+    return held_;
+  }
+  void release() {
+    std::lock_guard lock(mutex_);
+    release_ = true;
+    released_.notify_all();
+  }
+
+ private:
+  const int packet_;
+  std::mutex mutex_;
+  std::condition_variable released_;
+  bool held_ = false;
+  bool release_ = false;
+};
+
 // While a transfer runs, an arrival's scan waits for the worker to end: the keyboard that comes
 // back must meet the outcome of its transfer.
 TEST(DeviceNotices, AnArrivalDuringATransferIsScannedOnceTheWorkerHasEnded) {
-  HarnessOptions options = notShownYet();
-  options.timing.ackReadTimeout = std::chrono::seconds(60);  // only the unplugging ends it
-  DialogHarness h(options);
+  HeldWrite hold(20);
+  DialogHarness h(notShownYet());
   auto boot = h.addBootloader();
-  KeyboardFaults faults;
-  faults.silentAtPacket = 20;
-  boot->setFaults(faults);
+  boot->setFaults(hold.faults());
   h.show();
-  ASSERT_EQ(h.text(IDC_STATUS), "Into boot");
-  auto other = h.bus->addKeyboard([] {
-    sim::KeyboardConfig config;
-    config.name = "other";
-    return config;
-  }());
+  const char* foundInBootloader = "找到进入升级模式后的vid";
+  ASSERT_EQ(h.tracedCount(foundInBootloader), 1);
 
   h.dlg->OnUpgrade();
-  ASSERT_TRUE(waitUntil([&] { return boot->packetsAccepted() == 20; }));
+  ASSERT_TRUE(waitUntil([&] { return hold.held(); }));
   h.bus->announce(DeviceNotice::Arrival);
   ASSERT_TRUE(waitUntil([&] { return h.traced("rescan after the upgrade worker has ended"); }));
-  EXPECT_EQ(other->counters().applicationWrites, 0);
+  EXPECT_EQ(h.tracedCount(foundInBootloader), 1);  // not scanned yet
 
-  boot->unplug();  // the transfer fails; the worker ends
-  ASSERT_TRUE(waitUntil([&] { return h.text(IDC_STATUS) == "Device connected"; }));
+  hold.release();  // the write fails, the transfer ends with it
+  ASSERT_TRUE(waitUntil([&] { return h.tracedCount(foundInBootloader) == 2; }));
   EXPECT_FALSE(h.dlg->IsUpgradeWorkerRunning());
-  EXPECT_EQ(h.boxTexts(), std::vector<std::string>{"Upgrade failed ! ErrorCode[101]"});
-  // The keyboard found gets the serial number back (none was read) and the transfer's result.
+  EXPECT_EQ(h.boxTexts(), std::vector<std::string>{"Upgrade failed ! ErrorCode[100]"});
+  EXPECT_EQ(h.text(IDC_STATUS), "Into boot");
   EXPECT_EQ(h.text(IDC_RESULT), "Failed");
 }
 

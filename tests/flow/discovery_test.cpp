@@ -182,7 +182,6 @@ TEST(Discovery, ScanningAgainClosesReopensAndRereadsTheKeyboard) {
   DialogHarness h(notShownYet());
   auto keyboard = h.bus->addKeyboard();
   h.show();
-  const HidDevice* before = h.dlg->m_hDevice.get();
   const int writes = keyboard->counters().applicationWrites;
   ASSERT_EQ(writes, 3);  // handshake, identity, serial number
 
@@ -190,7 +189,6 @@ TEST(Discovery, ScanningAgainClosesReopensAndRereadsTheKeyboard) {
   EXPECT_EQ(keyboard->counters().applicationWrites, 2 * writes);
   EXPECT_EQ(keyboard->openHandles(), 1);
   EXPECT_NE(h.dlg->m_hDevice.get(), nullptr);
-  EXPECT_NE(h.dlg->m_hDevice.get(), before);
   EXPECT_EQ(h.text(IDC_STATUS), "Device connected");
 }
 
