@@ -8,9 +8,12 @@
 CFerrowindApp theApp;
 
 bool CFerrowindApp::InitInstance() {
-  if (!m_environment.hid) m_environment.hid = std::make_shared<HidapiPort>();
-  if (!m_environment.notices) m_environment.notices = std::make_shared<UdevNoticeSource>();
-  CFerrowindDlg dlg(m_environment);
+  // The machine's own adapters live for this run only: they go before the application object
+  // does (the udev notices are read through the event loop).
+  DialogEnvironment environment = m_environment;
+  if (!environment.hid) environment.hid = std::make_shared<HidapiPort>();
+  if (!environment.notices) environment.notices = std::make_shared<UdevNoticeSource>();
+  CFerrowindDlg dlg(environment);
   dlg.DoModal();
   return false;
 }

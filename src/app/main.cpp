@@ -29,5 +29,8 @@ int main(int argc, char* argv[]) {
     theApp.m_environment.notices = machine;
   }
   theApp.InitInstance();
+  // The simulated machine's thread ends here, while the application still exists.
+  theApp.m_environment.hid.reset();
+  theApp.m_environment.notices.reset();
   return 0;
 }

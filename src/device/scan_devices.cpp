@@ -1,6 +1,6 @@
 // Finding the keyboard: its command interface in its application, or the keyboard in its
 // bootloader.
-#include <cstdio>
+#include <string>
 
 #include "app/ferrowind_dlg.h"
 #include "app/message_box.h"
@@ -23,11 +23,10 @@ void CFerrowindDlg::ScanDevices(std::string vidText, std::string pidText) {
       case InterfaceRole::CommandInterface: {
         OpenResult opened = hid().open(path);
         if (!opened.device) {
-          char line[160];
-          std::snprintf(line, sizeof line, "------------- open failed: %s  errno:%d%s --------------- \n",
-                        path.c_str(), opened.errorCode,
-                        opened.permissionDenied ? " (permission denied)" : "");
-          trace::write(line);
+          trace::write("------------- open failed: " + path + "  errno:" +
+                       std::to_string(opened.errorCode) +
+                       (opened.permissionDenied ? " (permission denied)" : "") +
+                       " --------------- \n");
           m_connected = false;
           m_pStatusLabel.setText("Failed 01");
           return false;  // a later interface may still open

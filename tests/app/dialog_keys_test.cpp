@@ -66,7 +66,9 @@ TEST(DialogKeys, ApplicationRunsTheDialogUntilEscapeAndThenEnds) {
     EXPECT_EQ(dlg->caption(), profile ? profile->caption : ferrowindDialogTemplate().caption);
     QTest::keyClick(dlg, Qt::Key_Escape);
   });
-  theApp.m_environment.hid = std::make_shared<sim::SimulatedHidBus>();
+  auto bus = std::make_shared<sim::SimulatedHidBus>();
+  theApp.m_environment.hid = bus;
+  theApp.m_environment.notices = bus;
   EXPECT_FALSE(theApp.InitInstance());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_EQ(g_pMainDlg.load(), nullptr);
