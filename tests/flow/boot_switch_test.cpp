@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include "app/resource_ids.h"
@@ -234,6 +235,26 @@ TEST(BootSwitch, ABootloaderFoundAfterTheThirtyNinthTickIsUpgradedWithoutATimeOu
   ASSERT_TRUE(k.h.awaitIdle());
   EXPECT_EQ(k.keyboard->completedUpgrades(), 1);
   EXPECT_TRUE(k.h.boxes.empty());
+}
+
+TEST(BootSwitch, ABootloaderThatCannotBeOpenedReleasesTheFlow) {
+  ConnectedKeyboard k;
+  KeyboardFaults faults;
+  faults.silentCommands = {CMD_ENTER_BOOT};
+  k.keyboard->setFaults(faults);
+  k.h.dlg->OnUpgrade();
+  k.expectWaitingForTheBootloader();
+
+  k.keyboard->unplug();
+  k.h.bus->addOtherInterface("locked#vid_0416&pid_3f01", EACCES);
+  k.h.dlg->OnDeviceArrival();
+
+  EXPECT_EQ(k.h.text(IDC_STATUS), "Into boot");
+  EXPECT_EQ(k.h.boxTexts(), std::vector<std::string>{"Open device failed !"});
+  EXPECT_FALSE(k.h.dlg->m_upgrading);
+  EXPECT_FALSE(k.h.dlg->m_waitingForBoot);
+  EXPECT_FALSE(k.h.dlg->isDialogTimerRunning(IDT_BOOT_WAIT));
+  EXPECT_TRUE(k.upgradeEnabled());
 }
 
 TEST(BootSwitch, ARefusedUpgradeIsNotStartedByABootloaderThatShowsUpLater) {
