@@ -4,6 +4,8 @@
 
 #include <QSocketNotifier>
 
+#include <unistd.h>
+
 #include "common/trace.h"
 #include "device/udev_event.h"
 
@@ -15,6 +17,13 @@ struct UdevNoticeSource::Monitor {
     if (monitor) udev_monitor_unref(monitor);
   }
 };
+
+const char* UdevEventSource() {
+  // Events as udev publishes them once its rules have run, so that a new hidraw node already
+  // carries the permissions the rules give it. A system without a udev daemon (a minimal
+  // guest, a rescue system) has only the kernel's own events.
+  return access("/run/udev/control", F_OK) == 0 ? "udev" : "kernel";
+}
 
 UdevNoticeSource::UdevNoticeSource() : udev_(udev_new()) {
   if (!udev_) trace::write("------------- udev is not available: no device notices --------------- \n");
@@ -28,9 +37,7 @@ UdevNoticeSource::~UdevNoticeSource() {
 bool UdevNoticeSource::watch(NoticeClass noticeClass) {
   if (!udev_) return false;
   auto monitor = std::make_unique<Monitor>();
-  // Events as udev publishes them once its rules have run, so that a new hidraw node already
-  // carries the permissions the rules give it.
-  monitor->monitor = udev_monitor_new_from_netlink(udev_, "udev");
+  monitor->monitor = udev_monitor_new_from_netlink(udev_, UdevEventSource());
   if (!monitor->monitor) return false;
   const UdevMatch match = UdevMatchFor(noticeClass);
   if (udev_monitor_filter_add_match_subsystem_devtype(monitor->monitor, match.subsystem,

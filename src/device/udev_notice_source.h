@@ -8,6 +8,9 @@
 struct udev;
 class QSocketNotifier;
 
+// Where the monitors listen: "udev" when a udev daemon runs, otherwise "kernel".
+const char* UdevEventSource();
+
 // Arrival and removal notices from udev: one udev monitor per watched class, read on the
 // thread that created the source (the user-interface thread) whenever its socket has an event.
 // The listener is therefore called on that thread.
