@@ -53,7 +53,6 @@ bool isFiller(std::uint8_t b) { return b >= p::kFillerMin && b <= p::kFillerMax;
 // hidraw node gets its own copy of every input report.
 struct SimulatedKeyboard::Reader {
   int interfaceNumber;
-  std::uint64_t generation;
   std::deque<Answer> answers;
   bool stale = false;   // the keyboard left since this handle was opened
   bool closed = false;
@@ -131,7 +130,7 @@ DeviceHandle SimulatedKeyboard::open(const std::string& path) {
   const int count = mode_ == KeyboardMode::Bootloader ? 1 : kApplicationInterfaces;
   for (int i = 0; i < count; ++i) {
     if (pathOf(i) != path) continue;
-    auto reader = std::make_shared<Reader>(Reader{i, generation_, {}});
+    auto reader = std::make_shared<Reader>(Reader{i, {}});
     readers_.push_back(reader);
     ++openHandles_;
     return std::make_unique<Handle>(shared_from_this(), std::move(reader));

@@ -173,7 +173,7 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
 
   KeyboardMode mode_;
   bool present_;
-  std::uint64_t generation_ = 0;  // grows at every departure; stale handles belong to older ones
+  std::uint64_t generation_ = 0;  // grows at every departure and plug-in: a restart planned earlier is overtaken
   std::vector<std::weak_ptr<Reader>> readers_;  // handles on the present interfaces
   int openHandles_ = 0;  // handles not yet closed, stale ones included
   KeyboardFaults faults_;

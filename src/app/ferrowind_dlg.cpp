@@ -58,6 +58,11 @@ void CFerrowindDlg::pause(std::chrono::milliseconds duration) {
   std::this_thread::sleep_for(duration);
 }
 
+void CFerrowindDlg::showIdentityPlaceholders() {
+  m_pVersionLabel.setText(kVersionPlaceholder);
+  m_pFirmwareLabel.setText(kFirmwarePlaceholder);
+}
+
 void CFerrowindDlg::OnTimer(int timerId) {
   if (timerId == IDT_BOOT_WAIT) OnBootWaitTick();
   if (timerId == IDT_REARM) {

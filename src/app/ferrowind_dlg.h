@@ -152,6 +152,8 @@ class CFerrowindDlg : public DialogWindow {
   void OnBootWaitTick();
   void OnUpgradeWorkerEnded();
   void pause(std::chrono::milliseconds duration);
+  // The version and firmware labels while no device identity is known.
+  void showIdentityPlaceholders();
 
   // An arrival noticed while the worker was still finishing: its scan waits for the worker's
   // end, so that the keyboard coming back meets the outcome of its transfer.

@@ -49,8 +49,7 @@ void CFerrowindDlg::OnUpgradeWorkerEnded() {
 
 void CFerrowindDlg::OnDeviceRemoval() {
   trace::write("Hid device REMOVECOMPLETE [Remove] \n");
-  m_pVersionLabel.setText(kVersionPlaceholder);
-  m_pFirmwareLabel.setText(kFirmwarePlaceholder);
+  showIdentityPlaceholders();
   m_connected = false;
   m_pStatusLabel.setText(kDefaultText);
   m_lastOk = false;

@@ -107,8 +107,7 @@ std::optional<HidReport> CFerrowindDlg::awaitAnswerTo(std::uint8_t command) {
 void CFerrowindDlg::giveUpDevice(const char* why) {
   trace::write(std::string("------------- device given up: ") + why + " --------------- \n");
   m_hDevice.reset();
-  m_pVersionLabel.setText(kVersionPlaceholder);
-  m_pFirmwareLabel.setText(kFirmwarePlaceholder);
+  showIdentityPlaceholders();
   m_connected = false;
   m_pStatusLabel.setText("Failed 01");
 }

@@ -10,8 +10,7 @@
 #include "device/interface_walk.h"
 
 void CFerrowindDlg::ScanDevices(std::string vidText, std::string pidText) {
-  m_pVersionLabel.setText(kVersionPlaceholder);
-  m_pFirmwareLabel.setText(kFirmwarePlaceholder);
+  showIdentityPlaceholders();
   m_hDevice.reset();
 
   // Each step reads m_hDevice afresh: a message box further down runs a nested loop, where a

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "device/command_reports.h"
 #include "device/hid_commands.h"
 
 namespace {
@@ -10,10 +11,7 @@ namespace {
 constexpr std::uint8_t kFillerRange = 200;
 
 HidReport reportHeader(std::uint16_t index, std::uint8_t length) {
-  HidReport report{};
-  report[0] = kReportId;
-  report[kCommandByte] = CMD_IMAGE_DATA;
-  report[2] = 0x00;
+  HidReport report = BuildCommandReport(CMD_IMAGE_DATA);
   report[3] = static_cast<std::uint8_t>(index >> 8);
   report[4] = static_cast<std::uint8_t>(index & 0xFF);
   report[kLengthByte] = length;
