@@ -4,12 +4,16 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdlib>
 
@@ -79,6 +83,33 @@ void substituteDialogFace(const QString& face) {
   QFont::insertSubstitutions(face, kNarrowSans);
 }
 
+// Only the text colour changes; backgrounds stay the dialog's.
+void applyTextColor(QWidget* widget, const QColor& color) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, color);
+  palette.setColor(QPalette::Text, color);
+  palette.setColor(QPalette::ButtonText, color);
+  widget->setPalette(palette);
+}
+
+// XKB key codes come with the key events of X11 and Wayland.
+bool platformHasXkbScanCodes() {
+  const QString platform = QGuiApplication::platformName();
+  return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+}
+
+KeyMessage keyMessageOf(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers = event.modifiers();
+  KeyMessage message;
+  message.keyDown = event.type() == QEvent::KeyPress;
+  message.keyCode = KeyCodeOf({event.key(), modifiers.testFlag(Qt::KeypadModifier),
+                               event.nativeScanCode(), platformHasXkbScanCodes()});
+  message.ctrl = modifiers.testFlag(Qt::ControlModifier);
+  message.shift = modifiers.testFlag(Qt::ShiftModifier);
+  message.alt = modifiers.testFlag(Qt::AltModifier);
+  return message;
+}
+
 }  // namespace
 
 QFont createPointFont(int tenthsOfPoint, std::string_view face) {
@@ -133,7 +164,46 @@ void DialogWindow::setVisible(bool visible) {
     }
   }
   QDialog::setVisible(visible);
+  // Key events come to the window first and go from there to the focused control: watching
+  // the window sees each of them once, whichever control has the focus.
+  if (visible && windowHandle()) windowHandle()->installEventFilter(this);
 }
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() &&
+      (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
+    return PreTranslateMessage(keyMessageOf(*static_cast<QKeyEvent*>(event)));
+  return QDialog::eventFilter(watched, event);
+}
+
+bool DialogWindow::PreTranslateMessage(const KeyMessage&) { return false; }
+
+void DialogWindow::keyPressEvent(QKeyEvent* event) {
+  // The dialog's own keys: Escape ends it. Enter is never acted on here, so it can neither
+  // press a button nor end the dialog.
+  if (event->matches(QKeySequence::Cancel)) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  const KeyMessage message = keyMessageOf(*event);
+  if (message.keyCode != kKeyReturn) OnKeyDownMessage(message);
+  event->accept();
+}
+
+void DialogWindow::keyReleaseEvent(QKeyEvent* event) {
+  OnKeyUpMessage(keyMessageOf(*event));
+  event->accept();
+}
+
+long DialogWindow::OnKeyDownMessage(const KeyMessage&) { return 0; }
+
+long DialogWindow::OnKeyUpMessage(const KeyMessage&) { return 0; }
+
+std::optional<QColor> DialogWindow::OnCtlColor(int) { return std::nullopt; }
+
+void DialogWindow::paintEvent(QPaintEvent*) { OnPaint(); }
+
+void DialogWindow::OnPaint() {}
 
 bool DialogWindow::OnInitDialog() {
   UpdateData(false);
@@ -193,6 +263,7 @@ void DialogWindow::setItemText(int id, std::string_view utf8) {
   const QString text = fromUtf8(utf8);
   onUiThread([&] {
     QWidget* w = requireItem(id);
+    if (const std::optional<QColor> color = OnCtlColor(id)) applyTextColor(w, *color);
     if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
     else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
     else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
@@ -263,15 +334,9 @@ void DialogWindow::setItemFont(int id, const QFont& font) {
 }
 
 void DialogWindow::setItemTextColor(int id, const QColor& color) {
-  onUiThread([&] {
-    QWidget* w = requireItem(id);
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    palette.setColor(QPalette::ButtonText, color);
-    w->setPalette(palette);
-  });
+  onUiThread([&] { applyTextColor(requireItem(id), color); });
 }
+
 
 int DialogWindow::messageBox(std::string_view text, std::string_view caption, unsigned type) {
   MessageBoxRequest request{std::string(text), std::string(caption), type};

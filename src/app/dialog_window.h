@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -16,8 +17,11 @@
 #include "app/control_ref.h"
 #include "app/dialog_template.h"
 #include "app/message_box.h"
+#include "input/key_message.h"
 
 class QColor;
+class QKeyEvent;
+class QPaintEvent;
 class QTimer;
 
 // A font of the given size in tenths of a point; the screen's resolution turns points into
@@ -92,10 +96,28 @@ class DialogWindow : public QDialog {
   virtual void DoDataExchange(DataExchange& dx);
   virtual void OnTimer(int timerId);
 
+  // Sees every key event of the window (the dialog's and all its controls') before any
+  // widget does; true keeps it from them. The base lets every key go on.
+  virtual bool PreTranslateMessage(const KeyMessage& message);
+  // Keys that reach the dialog itself and are not its own (Escape ends the dialog, Enter is
+  // never acted on): nothing more happens to them. The result is 0, handled.
+  virtual long OnKeyDownMessage(const KeyMessage& message);
+  virtual long OnKeyUpMessage(const KeyMessage& message);
+
+  // The text colour of a control, asked each time its text is set (so a writer sets the
+  // state the colour follows first, then the text); none leaves the control's colour as it is.
+  virtual std::optional<QColor> OnCtlColor(int id);
+  // Paints the window; the base leaves it to the widgets.
+  virtual void OnPaint();
+
   // One text control <-> one text member, in the direction of the exchange.
   void DDX_Text(DataExchange& dx, int id, std::string& value);
 
   void setVisible(bool visible) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void buildControls(const DialogTemplate& dialogTemplate);

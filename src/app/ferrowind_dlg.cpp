@@ -16,6 +16,7 @@ CFerrowindDlg::CFerrowindDlg(DialogEnvironment environment, QWidget* parent)
       m_hIcon(QStringLiteral(":/ferrowind.png")) {
   g_pMainDlg.store(this);
   onClicked(IDC_UPGRADE, [this] { OnUpgrade(); });
+  onClicked(IDC_LOCK, [this] { OnLockClicked(); });
 }
 
 CFerrowindDlg::~CFerrowindDlg() {

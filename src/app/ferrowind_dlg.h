@@ -52,6 +52,8 @@ inline constexpr int IDT_REARM = 5678;      // re-arms the Enter key after a tra
 inline constexpr int kWorkerStarted = 1;
 inline constexpr int kWorkerNotStarted = -10;
 
+enum class HotKey;
+
 // Called with the number of data reports in all and the number written so far.
 using TransferProgressCallback = void (*)(int total, int done);
 
@@ -71,6 +73,10 @@ class CFerrowindDlg : public DialogWindow {
   // Finds the keyboard by the VID and PID texts: opens its command interface and reads its
   // identity, or hands the keyboard found in its bootloader to the upgrade.
   void ScanDevices(std::string vidText, std::string pidText);
+
+  // The Lock box: unchecked, it frees the VID and PID edits and resets the display; checked
+  // again, it takes their texts and scans with them.
+  void OnLockClicked();
 
   // Device notices: registered once at start-up, then every arrival rescans and every
   // removal resets the display. OnDeviceChange returns true for every notice.
@@ -138,8 +144,14 @@ class CFerrowindDlg : public DialogWindow {
   bool OnInitDialog() override;
   void DoDataExchange(DataExchange& dx) override;
   void OnTimer(int timerId) override;
+  // Enter and the hot keys, seen before any control sees the key.
+  bool PreTranslateMessage(const KeyMessage& message) override;
+  // The status and result labels follow m_connected and m_lastOk; the counters keep theirs.
+  std::optional<QColor> OnCtlColor(int id) override;
+  void OnPaint() override;
 
  private:
+  void applyHotKey(HotKey hotKey);
   int failTransfer(int code);
   HidPort& hid();
   // Reads the identity (and the serial number, or writes it back) over m_hDevice.
