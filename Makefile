@@ -21,9 +21,10 @@ demo: build
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure
 
-# The README's picture of the dialog, taken from the real widget without a display.
+# The README's picture of the dialog connected to the simulated keyboard, taken from the real
+# widget without a display.
 screenshot: build
-	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tools/grab_dialog docs/dialog.png
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tools/grab_dialog --simulate docs/dialog.png
 
 clean:
 	rm -rf $(BUILD_DIR)

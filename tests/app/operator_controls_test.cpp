@@ -215,6 +215,29 @@ TEST_F(LockBox, CheckedWithTheRightTextsReconnects) {
   EXPECT_EQ(h.text(IDC_FW_INFO), identity);
 }
 
+TEST(LockBoxDuringATransfer, LeavesTheTransferAlone) {
+  HarnessOptions options = notShownYet();
+  options.hearNotices = false;
+  DialogHarness h(std::move(options));
+  auto keyboard = h.addBootloader();
+  h.show();
+  typeKey(*h.dlg, IDC_UPGRADE, Qt::Key_C, kCtrlShiftAlt);
+  auto* lock = h.dlg->item(IDC_LOCK);
+  h.dlg->OnUpgrade();
+  ASSERT_TRUE(h.dlg->IsUpgradeWorkerRunning());
+  // The worker cannot get far meanwhile: each of its progress steps waits for this thread.
+
+  QTest::mouseClick(lock, Qt::LeftButton);  // unlocked: the display starts over
+  QTest::mouseClick(lock, Qt::LeftButton);  // locked: a scan finds the keyboard being upgraded
+  EXPECT_EQ(h.text(IDC_STATUS), "Into boot");
+
+  ASSERT_TRUE(h.awaitIdle());
+  EXPECT_EQ(h.text(IDC_RESULT), "Success");
+  EXPECT_EQ(keyboard->completedUpgrades(), 1);
+  EXPECT_TRUE(keyboard->violations().empty());
+  EXPECT_TRUE(h.boxes.empty());
+}
+
 TEST(MinimisedWindow, DrawsTheIconCentred) {
   DialogHarness h;
   const int side = h.dlg->style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, h.dlg.get());
