@@ -166,6 +166,8 @@ class CFerrowindDlg : public DialogWindow {
   void pause(std::chrono::milliseconds duration);
   // The version and firmware labels while no device identity is known.
   void showIdentityPlaceholders();
+  // No keyboard shown: identity placeholders, "Default" in red twice, an empty bar.
+  void resetDisplay();
 
   // An arrival noticed while the worker was still finishing: its scan waits for the worker's
   // end, so that the keyboard coming back meets the outcome of its transfer.

@@ -37,6 +37,10 @@ void CFerrowindDlg::OnLockClicked() {
   // Unlocked: the edits take input and the display starts over. The keyboard stays open.
   m_pVidEdit.enable(true);
   m_pPidEdit.enable(true);
+  resetDisplay();
+}
+
+void CFerrowindDlg::resetDisplay() {
   showIdentityPlaceholders();
   m_connected = false;
   m_pStatusLabel.setText(kDefaultText);

@@ -3,7 +3,6 @@
 
 #include "app/ferrowind_dlg.h"
 #include "app/message_box.h"
-#include "app/resource_ids.h"
 #include "common/trace.h"
 
 void CFerrowindDlg::RegisterDeviceNotifications() {
@@ -49,11 +48,6 @@ void CFerrowindDlg::OnUpgradeWorkerEnded() {
 
 void CFerrowindDlg::OnDeviceRemoval() {
   trace::write("Hid device REMOVECOMPLETE [Remove] \n");
-  showIdentityPlaceholders();
-  m_connected = false;
-  m_pStatusLabel.setText(kDefaultText);
-  m_lastOk = false;
-  m_pResultLabel.setText(kDefaultText);
-  setProgressPos(IDC_PROGRESS, 0);
+  resetDisplay();
   m_hDevice.reset();
 }
