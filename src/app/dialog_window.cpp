@@ -337,7 +337,6 @@ void DialogWindow::setItemTextColor(int id, const QColor& color) {
   onUiThread([&] { applyTextColor(requireItem(id), color); });
 }
 
-
 int DialogWindow::messageBox(std::string_view text, std::string_view caption, unsigned type) {
   MessageBoxRequest request{std::string(text), std::string(caption), type};
   return onUiThread([&] {
