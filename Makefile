@@ -4,7 +4,10 @@
 BUILD_DIR ?= build
 export BUILD_DIR
 
-.PHONY: all build run demo test screenshot clean
+PREFIX ?= /usr/local
+SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
+
+.PHONY: all build run demo test screenshot install package clean
 
 all: build
 
@@ -25,6 +28,18 @@ test: build
 # widget without a display.
 screenshot: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tools/grab_dialog --simulate docs/dialog.png
+
+# The program, its udev rule, desktop entry and icon under $(PREFIX) (DESTDIR is honoured).
+# udev then reads the rule; keyboards already plugged in get it when re-plugged or triggered.
+install: build
+	$(SUDO) cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	@if [ -z "$$DESTDIR" ] && command -v udevadm >/dev/null; then \
+	  $(SUDO) udevadm control --reload-rules && \
+	  $(SUDO) udevadm trigger --subsystem-match=hidraw --action=change; fi
+
+# The Debian package, in $(BUILD_DIR): install it with  sudo apt install ./build/ferrowind_*.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -8,6 +8,7 @@
 #include "common/trace.h"
 #include "device/interface_role.h"
 #include "device/interface_walk.h"
+#include "device/permission_hint.h"
 
 void CFerrowindDlg::ScanDevices(std::string vidText, std::string pidText) {
   showIdentityPlaceholders();
@@ -23,9 +24,8 @@ void CFerrowindDlg::ScanDevices(std::string vidText, std::string pidText) {
         OpenResult opened = hid().open(path);
         if (!opened.device) {
           trace::write("------------- open failed: " + path + "  errno:" +
-                       std::to_string(opened.errorCode) +
-                       (opened.permissionDenied ? " (permission denied)" : "") +
-                       " --------------- \n");
+                       std::to_string(opened.errorCode) + " --------------- \n");
+          if (opened.permissionDenied) trace::write(PermissionDeniedTrace(path));
           m_connected = false;
           m_pStatusLabel.setText("Failed 01");
           return false;  // a later interface may still open

@@ -11,18 +11,17 @@
 #include "common/trace.h"
 #include "device/interface_path.h"
 #include "device/interface_walk.h"
+#include "device/permission_hint.h"
 
 namespace {
 
-void traceOpenFailure(const OpenResult& failed) {
+void traceOpenFailure(const std::string& path, const OpenResult& failed) {
   char line[160];
   std::snprintf(line, sizeof line,
                 "------------- 查找到相应的vid设备信息 打开设备失败  LastError:%d \n",
                 failed.errorCode);
   trace::write(line);
-  if (failed.permissionDenied)
-    trace::write("------------- permission denied: this user may not open the bootloader's "
-                 "hidraw node --------------- \n");
+  if (failed.permissionDenied) trace::write(PermissionDeniedTrace(path));
 }
 
 }  // namespace
@@ -44,7 +43,7 @@ int CFerrowindDlg::StartUpgradeWorker() {
     matched = true;
     OpenResult opened = hid().open(path);
     if (!opened.device) {
-      traceOpenFailure(opened);
+      traceOpenFailure(path, opened);
       return false;
     }
     trace::write("------------- 查找到相应的vid设备信息 打开设备成功 --------------- \n");

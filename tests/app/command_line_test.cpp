@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/build_profile.h"
 #include "app/command_line.h"
 
 namespace {
@@ -8,10 +9,30 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesOthers) {
   EXPECT_FALSE(ParseCommandLine({}).simulate);
   EXPECT_TRUE(ParseCommandLine({}).error.empty());
   EXPECT_TRUE(ParseCommandLine({"--simulate"}).simulate);
-  EXPECT_TRUE(ParseCommandLine({"--help"}).help);
-  EXPECT_TRUE(ParseCommandLine({"-h"}).help);
+  for (const char* known : {"--help", "-h", "--version"})
+    EXPECT_TRUE(ParseCommandLine({known, "--simulate"}).error.empty()) << known;
   EXPECT_EQ(ParseCommandLine({"--simulate", "--fast"}).error, "unknown option: --fast");
   EXPECT_EQ(ParseCommandLine({"simulate"}).error, "unknown option: simulate");
+  EXPECT_EQ(ParseCommandLine({"-version"}).error, "unknown option: -version");
+}
+
+TEST(CommandLine, HelpWinsOverVersionWhateverElseIsThere) {
+  EXPECT_EQ(RequestedText({}), TextRequest::None);
+  EXPECT_EQ(RequestedText({"--simulate", "-platform", "offscreen"}), TextRequest::None);
+  EXPECT_EQ(RequestedText({"--version"}), TextRequest::Version);
+  EXPECT_EQ(RequestedText({"--bogus", "--version"}), TextRequest::Version);
+  EXPECT_EQ(RequestedText({"--version", "-h"}), TextRequest::Help);
+  EXPECT_EQ(RequestedText({"-platform", "offscreen", "--help"}), TextRequest::Help);
+  EXPECT_EQ(RequestedText({"--versions", "-help"}), TextRequest::None);
+}
+
+TEST(CommandLine, VersionNamesTheProgramTheProfileAndTheImage) {
+  EXPECT_EQ(VersionText("1.2.3.4", 6, "M484,01,KB,JV,KEYBOARD_RGB,0102"),
+            "ferrowind 1.2.3.4\n"
+            "build profile 6: PID 0x7473, \"" + productProfile(6)->caption + "\"\n"
+            "built-in image: M484,01,KB,JV,KEYBOARD_RGB,0102\n");
+  EXPECT_EQ(VersionText("1.0", 3, "X"),
+            "ferrowind 1.0\nbuild profile 3: no product (no PID)\nbuilt-in image: X\n");
 }
 
 }  // namespace

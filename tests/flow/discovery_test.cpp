@@ -107,7 +107,8 @@ TEST(Discovery, AnInterfaceThatWillNotOpenShowsFailed01AndALaterOneStillConnects
     EXPECT_FALSE(h.dlg->m_connected);
     EXPECT_EQ(h.dlg->m_hDevice, nullptr);
     EXPECT_TRUE(h.boxes.empty());
-    EXPECT_TRUE(h.traced("permission denied"));
+    EXPECT_TRUE(h.traced("permission denied: this user may not open"));
+    EXPECT_TRUE(h.traced("install the udev rule 70-ferrowind.rules"));
     expectPlaceholders(h);
   }
   {

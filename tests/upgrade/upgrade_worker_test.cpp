@@ -272,7 +272,8 @@ TEST(StartUpgradeWorker, FirstMatchThatWillNotOpenIsPassedOver) {
   for (const auto& line : h.traces())
     if (line.find("打开设备失败  LastError:13") != std::string::npos) ++failures;
   EXPECT_EQ(failures, 1);
-  EXPECT_TRUE(h.traced("permission denied"));
+  EXPECT_TRUE(h.traced("permission denied: this user may not open"));
+  EXPECT_TRUE(h.traced("install the udev rule 70-ferrowind.rules"));
 }
 
 TEST(StartUpgradeWorker, ResetsTheBootWait) {
