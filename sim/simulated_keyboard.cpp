@@ -47,6 +47,15 @@ bool allZero(const HidReport& report, std::size_t from, std::size_t to) {
 
 bool isFiller(std::uint8_t b) { return b >= p::kFillerMin && b <= p::kFillerMax; }
 
+// An input report of the keyboard's: report ID, the command it answers, a status, zeros.
+HidReport replyTo(std::uint8_t command, std::uint8_t status = p::kStatusOk) {
+  HidReport reply{};
+  reply[0] = p::kReportId;
+  reply[p::kCommandByte] = command;
+  reply[p::kStatusByte] = status;
+  return reply;
+}
+
 }  // namespace
 
 // One open handle's view of an interface: its own queue of answers, as each reader of a
@@ -225,11 +234,8 @@ void SimulatedKeyboard::noteViolation(std::string what) { violations_.push_back(
 
 void SimulatedKeyboard::refuse(std::string what, std::uint8_t command) {
   noteViolation(std::move(what));
-  HidReport refusal{};
-  refusal[0] = p::kReportId;
-  refusal[p::kCommandByte] = command;
-  refusal[p::kStatusByte] = p::kStatusRefused;
-  answer(mode_ == KeyboardMode::Bootloader ? kBootloaderInterface : commandInterface(), refusal);
+  answer(mode_ == KeyboardMode::Bootloader ? kBootloaderInterface : commandInterface(),
+         replyTo(command, p::kStatusRefused));
 }
 
 // ---- application ---------------------------------------------------------------------------
@@ -258,13 +264,7 @@ void SimulatedKeyboard::handleApplicationRequest(const HidReport& report) {
   if (faults_.silentCommands.count(command)) return;
 
   switch (command) {
-    case p::kHandshake: {
-      HidReport reply{};
-      reply[0] = p::kReportId;
-      reply[p::kCommandByte] = p::kHandshake;
-      answer(commandInterface(), reply);
-      break;
-    }
+    case p::kHandshake: answer(commandInterface(), replyTo(p::kHandshake)); break;
     case p::kSoftwareData: {
       std::string identity = identityText_;
       if (identityAnswers_++ < faults_.colonIdentityAnswers) identity = "BUSY:" + identity;
@@ -282,12 +282,8 @@ void SimulatedKeyboard::handleApplicationRequest(const HidReport& report) {
     }
     case p::kEnterBootloader: {
       const std::uint8_t status = faults_.enterBootStatus.value_or(p::kStatusOk);
-      HidReport reply{};
-      reply[0] = p::kReportId;
-      reply[p::kCommandByte] = p::kEnterBootloader;
-      reply[p::kStatusByte] = status;
       const bool restarts = status != p::kStatusRefused;
-      answer(commandInterface(), reply, restarts);
+      answer(commandInterface(), replyTo(p::kEnterBootloader, status), restarts);
       if (restarts) leave(KeyboardMode::Bootloader);
       break;
     }
@@ -306,8 +302,7 @@ void SimulatedKeyboard::answerText(std::uint8_t command, const std::string& text
     answer(commandInterface(), reply);
     return;
   }
-  reply[0] = p::kReportId;
-  reply[p::kCommandByte] = command;
+  reply = replyTo(command);
   const std::size_t capacity = reply.size() - p::kPayloadStart;
   const std::size_t length = std::min(text.size(), capacity);
   reply[p::kLengthByte] = static_cast<std::uint8_t>(length);
@@ -386,11 +381,7 @@ void SimulatedKeyboard::handleDataPacket(int index, const HidReport& report) {
 }
 
 void SimulatedKeyboard::acknowledge(std::uint8_t status) {
-  HidReport ack{};
-  ack[0] = p::kReportId;
-  ack[p::kCommandByte] = p::kImageData;
-  ack[p::kStatusByte] = status;
-  answer(kBootloaderInterface, ack);
+  answer(kBootloaderInterface, replyTo(p::kImageData, status));
 }
 
 void SimulatedKeyboard::handleEndOfImage(const HidReport& report) {

@@ -1,10 +1,8 @@
 #include "device/interface_path.h"
 
-#include <algorithm>
+#include "common/ascii_text.h"
 
 namespace {
-
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 constexpr std::size_t kIdDigits = 4;
 
@@ -16,11 +14,7 @@ std::optional<std::string> IdTextAfter(std::string_view path, std::string_view k
   return "0x" + std::string(path.substr(at + key.size(), kIdDigits));
 }
 
-bool SameIdText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-}
+bool SameIdText(std::string_view a, std::string_view b) { return EqualIgnoringAsciiCase(a, b); }
 
 bool PathHasIds(std::string_view path, std::string_view vidText, std::string_view pidText) {
   const auto vid = IdTextAfter(path, "vid_");

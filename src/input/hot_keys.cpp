@@ -3,20 +3,13 @@
 #include <array>
 #include <utility>
 
+#include "common/ascii_text.h"
+
 namespace {
 
 bool isDigitOrLetter(int keyCode) {
   return (keyCode >= kKeyDigit0 && keyCode <= kKeyDigit0 + 9) ||
          (keyCode >= kKeyLetterA && keyCode <= kKeyLetterA + 25);
-}
-
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  return true;
 }
 
 constexpr std::array<std::pair<std::string_view, HotKey>, 4> kHotKeys{{
@@ -41,7 +34,7 @@ std::optional<std::string> BuildHotKeyText(const KeyMessage& message) {
 
 std::optional<HotKey> MatchHotKey(std::string_view text) {
   for (const auto& [hotKeyText, hotKey] : kHotKeys)
-    if (equalIgnoringCase(text, hotKeyText)) return hotKey;
+    if (EqualIgnoringAsciiCase(text, hotKeyText)) return hotKey;
   return std::nullopt;
 }
 
