@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "app/build_profile.h"
+#include "device/permission_hint.h"
 
 namespace {
 
-const std::string kRulePath = std::string(FERROWIND_PACKAGING_DIR) + "/udev/70-ferrowind.rules";
+// The rule the program's permission trace tells the operator to install.
+const std::string kRulePath = std::string(FERROWIND_PACKAGING_DIR) + "/udev/" + kUdevRuleName;
 
 struct Assignment {
   std::string key;        // SUBSYSTEM, ATTRS, TAG...
@@ -100,7 +102,7 @@ TEST(UdevRule, CoversEveryProductAndTheBootloaderAndNothingElse) {
 }
 
 TEST(UdevRule, SortsBeforeTheRulesThatApplyTheSeatTag) {
-  EXPECT_LT(std::string("70-ferrowind.rules"), std::string("73-seat-late.rules"));
+  EXPECT_LT(std::string(kUdevRuleName), std::string("73-seat-late.rules"));
 }
 
 TEST(UdevRule, PassesUdevsOwnCheckWhereThereIsOne) {
