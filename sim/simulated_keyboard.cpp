@@ -220,14 +220,20 @@ void SimulatedKeyboard::close(const std::shared_ptr<Reader>& reader) {
   answered_.notify_all();
 }
 
-void SimulatedKeyboard::answer(int interfaceNumber, const HidReport& report, bool beforeLeaving) {
-  const Answer queued{report, Clock::now() + (beforeLeaving ? Clock::duration::zero()
-                                                            : Clock::duration(config_.answerLatency))};
+void SimulatedKeyboard::answer(int interfaceNumber, const HidReport& report, bool beforeLeaving,
+                               std::chrono::milliseconds extraDelay) {
+  const Clock::duration delay =
+      beforeLeaving ? Clock::duration::zero() : Clock::duration(config_.answerLatency + extraDelay);
+  const Answer queued{report, Clock::now() + delay};
   for (const auto& weak : readers_) {
     if (auto reader = weak.lock(); reader && reader->interfaceNumber == interfaceNumber)
       reader->answers.push_back(queued);
   }
   answered_.notify_all();
+}
+
+void SimulatedKeyboard::answerApplication(const HidReport& report) {
+  answer(commandInterface(), report, false, faults_.slowApplicationAnswers);
 }
 
 void SimulatedKeyboard::noteViolation(std::string what) { violations_.push_back(std::move(what)); }
@@ -264,12 +270,12 @@ void SimulatedKeyboard::handleApplicationRequest(const HidReport& report) {
   if (faults_.silentCommands.count(command)) return;
 
   switch (command) {
-    case p::kHandshake: answer(commandInterface(), replyTo(p::kHandshake)); break;
+    case p::kHandshake: answerApplication(replyTo(p::kHandshake)); break;
     case p::kSoftwareData: {
-      std::string identity = identityText_;
+      std::string identity = faults_.identityAnswer.value_or(identityText_);
       if (identityAnswers_++ < faults_.colonIdentityAnswers) identity = "BUSY:" + identity;
       answerText(p::kSoftwareData, identity);
-      answerText(p::kSoftwareData, dateTimeText_);
+      if (!faults_.silentDate) answerText(p::kSoftwareData, faults_.dateAnswer.value_or(dateTimeText_));
       break;
     }
     case p::kReadSerial: answerText(p::kReadSerial, serialText_); break;
@@ -283,8 +289,12 @@ void SimulatedKeyboard::handleApplicationRequest(const HidReport& report) {
     case p::kEnterBootloader: {
       const std::uint8_t status = faults_.enterBootStatus.value_or(p::kStatusOk);
       const bool restarts = status != p::kStatusRefused;
-      answer(commandInterface(), replyTo(p::kEnterBootloader, status), restarts);
-      if (restarts) leave(KeyboardMode::Bootloader);
+      if (restarts) {
+        answer(commandInterface(), replyTo(p::kEnterBootloader, status), true);
+        leave(KeyboardMode::Bootloader);
+      } else {
+        answerApplication(replyTo(p::kEnterBootloader, status));
+      }
       break;
     }
   }
@@ -299,7 +309,7 @@ void SimulatedKeyboard::answerText(std::uint8_t command, const std::string& text
       noise_ ^= noise_ << 5;
       b = static_cast<std::uint8_t>(noise_);
     }
-    answer(commandInterface(), reply);
+    answerApplication(reply);
     return;
   }
   reply = replyTo(command);
@@ -311,7 +321,7 @@ void SimulatedKeyboard::answerText(std::uint8_t command, const std::string& text
     std::fill(reply.begin() + static_cast<std::ptrdiff_t>(p::kPayloadStart + length),
               reply.end(), static_cast<std::uint8_t>(' '));
   }
-  answer(commandInterface(), reply);
+  answerApplication(reply);
 }
 
 // ---- bootloader ----------------------------------------------------------------------------
@@ -381,7 +391,10 @@ void SimulatedKeyboard::handleDataPacket(int index, const HidReport& report) {
 }
 
 void SimulatedKeyboard::acknowledge(std::uint8_t status) {
-  answer(kBootloaderInterface, replyTo(p::kImageData, status));
+  // Called for the packet just taken, the one before nextPacket_.
+  const auto slow = faults_.slowAckAtPacket.find(nextPacket_ - 1);
+  answer(kBootloaderInterface, replyTo(p::kImageData, status), false,
+         slow != faults_.slowAckAtPacket.end() ? slow->second : std::chrono::milliseconds::zero());
 }
 
 void SimulatedKeyboard::handleEndOfImage(const HidReport& report) {
@@ -454,6 +467,10 @@ void SimulatedKeyboard::arrive(KeyboardMode mode) {
 
 void SimulatedKeyboard::unplug() {
   std::lock_guard lock(mutex_);
+  if (!present_) {
+    ++generation_;  // pulled out during a restart: it stays away
+    return;
+  }
   leave(std::nullopt);
 }
 

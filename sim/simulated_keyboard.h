@@ -66,6 +66,16 @@ struct KeyboardFaults {
   bool unterminatedTexts = false;
   // Every byte of every text answer (identity, date, serial number) is noise.
   bool garbageAnswers = false;
+  // What the keyboard says instead of its identity or build-date text (a firmware that fills
+  // them in wrongly).
+  std::optional<std::string> identityAnswer;
+  std::optional<std::string> dateAnswer;
+  // The identity text comes; the build date that should follow it never does.
+  bool silentDate = false;
+  // Added to the time every application answer takes (a slow or busy keyboard).
+  std::chrono::milliseconds slowApplicationAnswers{0};
+  // Added to the time the acknowledgement of the data packet with this index takes.
+  std::map<int, std::chrono::milliseconds> slowAckAtPacket;
   // Sees every report written to the keyboard, in either mode, before anything else does.
   // It runs inside the keyboard: it must not call the keyboard back.
   std::function<RequestAction(KeyboardMode, const HidReport&)> onRequest;
@@ -104,7 +114,8 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   DeviceHandle open(const std::string& path);
 
   // The operator's hands. Plugging in with a mode is plugging in with the key held that
-  // starts the keyboard in that mode; without one it comes back as it left.
+  // starts the keyboard in that mode; without one it comes back as it left. Unplugging it
+  // while it restarts means it does not come back by itself.
   void unplug();
   void plugIn(std::optional<KeyboardMode> mode = std::nullopt);
 
@@ -152,7 +163,9 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   void handleEndOfImage(const HidReport& report);
   // Queues an answer, ready after the answer latency, or at once when the keyboard is about to
   // leave (an answer it has not sent when it goes is lost).
-  void answer(int interfaceNumber, const HidReport& report, bool beforeLeaving = false);
+  void answer(int interfaceNumber, const HidReport& report, bool beforeLeaving = false,
+              std::chrono::milliseconds extraDelay = std::chrono::milliseconds::zero());
+  void answerApplication(const HidReport& report);
   void answerText(std::uint8_t command, const std::string& text);
   void acknowledge(std::uint8_t status);
   void refuse(std::string what, std::uint8_t command);

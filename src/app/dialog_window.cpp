@@ -268,6 +268,7 @@ void DialogWindow::setItemText(int id, std::string_view utf8) {
     else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
     else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
     else w->setWindowTitle(text);
+    emit itemTextSet(id, text);
   });
 }
 

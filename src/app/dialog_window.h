@@ -89,6 +89,12 @@ class DialogWindow : public QDialog {
   // press keys on a control.
   QWidget* item(int id) const;
 
+ signals:
+  // Each time a control's text is set, on the user-interface thread, with the new text: lets
+  // an observer (a log, an accessibility bridge, a test) follow everything the display says,
+  // even texts that are replaced before anyone could look.
+  void itemTextSet(int id, const QString& text);
+
  protected:
   // Runs once, after the controls exist and before the window is first shown. The base fills
   // the controls from the members; a true result puts the focus on the first tab stop.

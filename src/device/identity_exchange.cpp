@@ -31,11 +31,11 @@ void CFerrowindDlg::ExchangeIdentity() {
     pause(m_environment.timing.commandPause);
     SendReport(m_hDevice.get(), BuildCommandReport(CMD_READ_SN));
     // Without the answer the serial number would be taken as blank and lost at the next
-    // upgrade: no answer, no connection.
-    if (ReadAnswer(m_hDevice.get(), answer, m_environment.timing.commandReadTimeout) !=
-        ReadResult::Read)
-      return giveUpDevice("no serial number answer");
-    m_serial = SerialFromAnswer(answer);
+    // upgrade: no answer, no connection. A slow keyboard may still be answering earlier
+    // requests; taking one of those answers for the serial number would lose it just the same.
+    const std::optional<HidReport> serialAnswer = awaitAnswerTo(CMD_READ_SN);
+    if (!serialAnswer) return giveUpDevice("no serial number answer");
+    m_serial = SerialFromAnswer(*serialAnswer);
     m_strSerial = SerialText(m_serial);
     trace::write("------------- strDataSNC --------------- strDataSNC:" + m_strSerial + " \n");
     serialRead = true;
@@ -53,7 +53,10 @@ void CFerrowindDlg::ExchangeIdentity() {
   }
 
   if (restoring) {
-    m_restoreSerial = false;
+    // A write-back that did not take leaves the request standing: the keyboard's next
+    // connection writes it again, so that a keyboard pulled out at that moment keeps its
+    // serial number.
+    if (!writeBackFailed) m_restoreSerial = false;
     // The keyboard is back from its upgrade: the result is the transfer's and the
     // write-back's together, never a success that did not happen.
     const bool upgraded = m_lastTransferOk && !writeBackFailed;

@@ -113,7 +113,7 @@ TEST(UpgradeCycle, AfterAFailedTransferTheSerialNumberGoesBackButTheResultSaysFa
   EXPECT_EQ(h.text(IDC_FAIL_COUNT), "1");
 }
 
-TEST(UpgradeCycle, ASerialNumberWriteBackThatFailsIsNeverASuccess) {
+TEST(UpgradeCycle, ASerialNumberWriteBackThatFailsIsNeverASuccessAndIsTriedAgain) {
   DialogHarness h(notShownYet());
   auto keyboard = h.bus->addKeyboard();
   h.show();
@@ -126,14 +126,24 @@ TEST(UpgradeCycle, ASerialNumberWriteBackThatFailsIsNeverASuccess) {
   };
 
   h.dlg->OnUpgrade();
-  ASSERT_TRUE(h.awaitBackFromUpgrade(*keyboard));
+  ASSERT_TRUE(waitUntil([&] { return keyboard->completedUpgrades() == 1 && h.boxes.size() == 1; }));
   EXPECT_EQ(writes->all().size(), 1u);
-  ASSERT_EQ(h.boxes.size(), 1u);
   EXPECT_EQ(h.boxes[0], (MessageBoxRequest{"Serial number write-back failed !", "Tip", 16}));
   EXPECT_EQ(resultWhenTold, "Failed");
   EXPECT_EQ(h.text(IDC_RESULT), "Failed");
   EXPECT_FALSE(h.dlg->m_lastOk);
   EXPECT_TRUE(h.traced("SN序列号写入设备 -> 失败"));
+  EXPECT_EQ(keyboard->serialText(), "");
+
+  // The keyboard's next connection writes the serial number again, and now it takes.
+  EXPECT_TRUE(h.dlg->m_restoreSerial);
+  keyboard->setFaults(recordingSerialWrites(writes));
+  h.bus->announce(DeviceNotice::Arrival);
+  ASSERT_TRUE(h.awaitBackFromUpgrade(*keyboard));
+  EXPECT_EQ(writes->all(), (std::vector<std::string>{kSerial, kSerial}));
+  EXPECT_EQ(keyboard->serialText(), kSerial);
+  EXPECT_EQ(h.text(IDC_RESULT), "Success");
+  EXPECT_EQ(h.boxes.size(), 1u);
 }
 
 struct SerialCase {
