@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/simulated_hid_bus.h"
@@ -413,6 +414,64 @@ TEST(SimulatedKeyboardFaults, SlowAnswersAreNotThereBeforeTheirTime) {
   EXPECT_EQ(h->read(in, 10ms), ReadResult::TimedOut);
   EXPECT_EQ(h->read(in, 5s), ReadResult::Read);
   EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+}
+
+TEST(SimulatedKeyboardFaults, IdentityAndDateOfItsOwnChoosingOrNoDate) {
+  KeyboardFaults faults;
+  faults.identityAnswer = "NO COMMAS";
+  faults.dateAnswer = "Jan  7 2020";
+  KeyboardOnBus on(faults);
+  ASSERT_TRUE(on.handle->write(command(0x0D)));
+  HidReport in{};
+  ASSERT_EQ(on.handle->read(in, kRead), ReadResult::Read);
+  EXPECT_EQ(textOf(in), "NO COMMAS");
+  ASSERT_EQ(on.handle->read(in, kRead), ReadResult::Read);
+  EXPECT_EQ(textOf(in), "Jan  7 2020");
+
+  faults.silentDate = true;
+  on.keyboard->setFaults(faults);
+  ASSERT_TRUE(on.handle->write(command(0x0D)));
+  ASSERT_EQ(on.handle->read(in, kRead), ReadResult::Read);
+  EXPECT_EQ(textOf(in), "NO COMMAS");
+  EXPECT_EQ(on.handle->read(in, 20ms), ReadResult::TimedOut);
+}
+
+TEST(SimulatedKeyboardFaults, SlowApplicationAnswersAndOneSlowAcknowledgement) {
+  KeyboardFaults faults;
+  faults.slowApplicationAnswers = 300ms;
+  KeyboardOnBus app(faults);
+  ASSERT_TRUE(app.handle->write(command(0x01)));
+  HidReport in{};
+  EXPECT_EQ(app.handle->read(in, 10ms), ReadResult::TimedOut);
+  EXPECT_EQ(app.handle->read(in, 5s), ReadResult::Read);
+
+  KeyboardFaults ackFaults;
+  ackFaults.slowAckAtPacket = {{1, 300ms}};
+  const auto image = testImage();
+  Bootloader boot(ackFaults);
+  EXPECT_EQ(boot.send(packet(image, 0, 1, 1)), 0);  // packet 0 at once
+  ASSERT_TRUE(boot.handle->write(packet(image, 1, 1, 1)));
+  EXPECT_EQ(boot.handle->read(in, 10ms), ReadResult::TimedOut);
+  EXPECT_EQ(boot.handle->read(in, 5s), ReadResult::Read);
+  EXPECT_TRUE(boot.keyboard->violations().empty());
+}
+
+TEST(SimulatedKeyboard, UnpluggedWhileItRestartsItStaysAway) {
+  SimulatedHidBus bus;
+  NoticeLog notices(bus);
+  KeyboardConfig config;
+  config.restartDelay = 50ms;
+  auto keyboard = bus.addKeyboard(config);
+  DeviceHandle app = openPath(bus, kCommandPath);
+  ASSERT_TRUE(app->write(command(0x0B)));
+  keyboard->unplug();
+  // Not a synchronisation: a window of three restart delays in which nothing may arrive.
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(notices.waitFor(1), std::vector{DeviceNotice::Removal});
+  EXPECT_FALSE(keyboard->present());
+  keyboard->plugIn();
+  EXPECT_EQ(notices.waitFor(2), (std::vector{DeviceNotice::Removal, DeviceNotice::Arrival}));
+  EXPECT_EQ(keyboard->mode(), KeyboardMode::Application);
 }
 
 TEST(SimulatedKeyboardFaults, HookDecidesAboutAnyRequest) {
