@@ -7,7 +7,7 @@ export BUILD_DIR
 PREFIX ?= /usr/local
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: all build run demo test screenshot install package clean
+.PHONY: all build run demo test screenshot install package fuzz-smoke fuzz clean
 
 all: build
 
@@ -40,6 +40,18 @@ install: build
 # The Debian package, in $(BUILD_DIR): install it with  sudo apt install ./build/ferrowind_*.deb
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# The libFuzzer targets (fuzz/), built with clang into build-fuzz/ apart from the program.
+# fuzz-smoke runs each for a fixed number of inputs from a copy of its seed corpus (CI); fuzz runs
+# each for FUZZ_SECONDS and keeps the corpus it grows in build-fuzz/corpus/ for the next run.
+FUZZ_SECONDS ?= 600
+export FUZZ_SECONDS
+
+fuzz-smoke:
+	scripts/fuzz smoke
+
+fuzz:
+	scripts/fuzz long
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -7,6 +7,7 @@
 
 #include "event_thread.h"
 #include "keyboard_protocol.h"
+#include "report_rules.h"
 
 namespace sim {
 
@@ -25,12 +26,6 @@ std::string hex4(std::uint16_t value, bool upperCase) {
   return text;
 }
 
-std::string byteText(std::uint8_t value) {
-  char text[5];
-  std::snprintf(text, sizeof text, "0x%02X", value);
-  return text;
-}
-
 // The text of a fixed block of the flash, up to its first zero byte.
 std::string textAt(const std::vector<std::uint8_t>& flash, std::size_t offset, std::size_t length) {
   std::string text;
@@ -38,14 +33,6 @@ std::string textAt(const std::vector<std::uint8_t>& flash, std::size_t offset, s
     text.push_back(static_cast<char>(flash[i]));
   return text;
 }
-
-bool allZero(const HidReport& report, std::size_t from, std::size_t to) {
-  return std::all_of(report.begin() + static_cast<std::ptrdiff_t>(from),
-                     report.begin() + static_cast<std::ptrdiff_t>(to),
-                     [](std::uint8_t b) { return b == 0; });
-}
-
-bool isFiller(std::uint8_t b) { return b >= p::kFillerMin && b <= p::kFillerMax; }
 
 // An input report of the keyboard's: report ID, the command it answers, a status, zeros.
 HidReport replyTo(std::uint8_t command, std::uint8_t status = p::kStatusOk) {
@@ -327,56 +314,32 @@ void SimulatedKeyboard::answerText(std::uint8_t command, const std::string& text
 // ---- bootloader ----------------------------------------------------------------------------
 
 void SimulatedKeyboard::handleBootloaderRequest(const HidReport& report) {
-  const std::uint8_t command = report[p::kCommandByte];
-  if (report[0] != p::kReportId)
-    return refuse("bootloader report with report ID " + byteText(report[0]), command);
-  if (command != p::kImageData)
-    return refuse("bootloader report with command " + byteText(command), command);
-  if (report[p::kStatusByte] != 0)
-    return refuse("image packet with byte 2 = " + byteText(report[p::kStatusByte]), command);
-  const int index = (report[3] << 8) | report[4];
-  if (index == p::kEndOfImageIndex) return handleEndOfImage(report);
-  handleDataPacket(index, report);
-}
-
-void SimulatedKeyboard::handleDataPacket(int index, const HidReport& report) {
-  const std::string name = "image packet " + std::to_string(index);
-  // Packet 0 always starts a transfer afresh; any other packet must be the next one.
-  if (index == 0) {
+  const BootloaderVerdict verdict = JudgeBootloaderReport(report, nextPacket_);
+  // Packet 0 always starts a transfer afresh, even one it is then refused in.
+  if (verdict.packet == 0) {
     nextPacket_ = 0;
     packetsAccepted_ = 0;
     lastPacketAccepted_ = false;
     fillers_.clear();
     pairingClearRequested_ = false;
   }
-  if (index >= p::kPacketCount) return refuse(name + " is beyond the image", p::kImageData);
-  if (index != nextPacket_)
-    return refuse(name + " out of order (expected " + std::to_string(nextPacket_) + ")",
-                  p::kImageData);
+  switch (verdict.kind) {
+    case BootloaderVerdict::Kind::Refused:
+      return refuse(verdict.violation, report[p::kCommandByte]);
+    case BootloaderVerdict::Kind::Recorded: return noteViolation(verdict.violation);
+    case BootloaderVerdict::Kind::EndOfImage: return handleEndOfImage();
+    case BootloaderVerdict::Kind::DataPacket: return handleDataPacket(verdict, report);
+  }
+}
 
-  const bool last = index == p::kPacketCount - 1;
-  const int payload = last ? p::kLastPacketPayload : p::kPayloadPerPacket;
-  const std::uint8_t length = last ? p::kLastPacketLength : p::kFullPacketLength;
-  if (report[p::kLengthByte] != length)
-    return refuse(name + " with length byte " + byteText(report[p::kLengthByte]), p::kImageData);
-
-  const std::size_t fillerAt = p::kPayloadStart + static_cast<std::size_t>(payload);
-  const std::uint8_t first = report[fillerAt];
-  const std::uint8_t second = report[fillerAt + 1];
-  const bool clearPairing =
-      index == 0 && first == p::kClearPairingFirst && second == p::kClearPairingSecond;
-  if (!clearPairing && !(isFiller(first) && isFiller(second)))
-    return refuse(name + " with filler bytes " + byteText(first) + " " + byteText(second),
-                  p::kImageData);
-  if (!allZero(report, fillerAt + 2, report.size()))
-    return refuse(name + " with bytes after its fillers", p::kImageData);
-
+void SimulatedKeyboard::handleDataPacket(const BootloaderVerdict& packet, const HidReport& report) {
+  const int index = *packet.packet;
   const std::size_t base = static_cast<std::size_t>(index) * p::kPayloadPerPacket;
-  for (int k = 0; k < payload; ++k)
+  for (int k = 0; k < packet.payloadLength; ++k)
     flash_[base + static_cast<std::size_t>(k)] =
         static_cast<std::uint8_t>(~report[p::kPayloadStart + static_cast<std::size_t>(k)]);
-  if (clearPairing) pairingClearRequested_ = true;
-  fillers_.emplace_back(first, second);
+  if (packet.clearPairing) pairingClearRequested_ = true;
+  fillers_.emplace_back(packet.firstFiller, packet.secondFiller);
   nextPacket_ = index + 1;
   if (faults_.silentAtPacket == index) return;  // taken, but the answer never comes
 
@@ -385,7 +348,7 @@ void SimulatedKeyboard::handleDataPacket(int index, const HidReport& report) {
                                                                          : p::kStatusOk;
   if (status == p::kStatusOk) {
     ++packetsAccepted_;
-    lastPacketAccepted_ = last;
+    lastPacketAccepted_ = index == p::kPacketCount - 1;
   }
   acknowledge(status);
 }
@@ -397,12 +360,8 @@ void SimulatedKeyboard::acknowledge(std::uint8_t status) {
          slow != faults_.slowAckAtPacket.end() ? slow->second : std::chrono::milliseconds::zero());
 }
 
-void SimulatedKeyboard::handleEndOfImage(const HidReport& report) {
-  // The end report is never answered: a bad one is only recorded.
-  if (report[p::kLengthByte] != p::kFullPacketLength || !allZero(report, p::kPayloadStart, 64)) {
-    noteViolation("end report with a length byte or payload that is not the end report's");
-    return;
-  }
+void SimulatedKeyboard::handleEndOfImage() {
+  // The end report is never answered: one that comes too early is only recorded.
   if (packetsAccepted_ != p::kPacketCount || !lastPacketAccepted_) {
     noteViolation("end report after " + std::to_string(packetsAccepted_) +
                   " accepted packets of " + std::to_string(p::kPacketCount));

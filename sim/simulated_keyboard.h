@@ -19,6 +19,7 @@
 namespace sim {
 
 class EventThread;
+struct BootloaderVerdict;
 
 enum class KeyboardMode { Application, Bootloader };
 
@@ -159,8 +160,8 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   int commandInterface() const;
   void handleApplicationRequest(const HidReport& report);
   void handleBootloaderRequest(const HidReport& report);
-  void handleDataPacket(int index, const HidReport& report);
-  void handleEndOfImage(const HidReport& report);
+  void handleDataPacket(const BootloaderVerdict& packet, const HidReport& report);
+  void handleEndOfImage();
   // Queues an answer, ready after the answer latency, or at once when the keyboard is about to
   // leave (an answer it has not sent when it goes is lost).
   void answer(int interfaceNumber, const HidReport& report, bool beforeLeaving = false,
