@@ -1,5 +1,6 @@
 # The front door. Every target first runs scripts/setup, which installs what is missing
-# (Debian packages only) and builds into build/.
+# (Debian packages only) and builds into build/ (the sanitizer builds into build-asan/ and
+# build-tsan/).
 
 BUILD_DIR ?= build
 export BUILD_DIR
@@ -7,7 +8,7 @@ export BUILD_DIR
 PREFIX ?= /usr/local
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: all build run demo test screenshot install package fuzz-smoke fuzz clean
+.PHONY: all build run demo test test-asan test-tsan check screenshot install package fuzz-smoke fuzz clean
 
 all: build
 
@@ -23,6 +24,31 @@ demo: build
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# What CI runs: the suite as it is, then again under AddressSanitizer with
+# UndefinedBehaviorSanitizer and under ThreadSanitizer, each in a build directory of its own.
+# Last, a short fixed-length run of each fuzz target.
+check: test test-asan test-tsan fuzz-smoke
+
+# Every sanitizer report is fatal, so a test with a report in its output fails even if its
+# assertions pass. The options also apply to the build, which runs the test programs to list
+# their tests. The suppressions (Qt only) say why each is there.
+ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/sanitizers/tsan.supp
+# The tests labelled "installation" (what cmake --install and the .deb hold) are left out:
+# they check files and packages, not the program's memory or threads, and a sanitizer build
+# is never installed or packaged.
+SANITIZER_CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure -LE installation
+
+test-asan:
+	$(ASAN_ENV) BUILD_DIR=build-asan \
+	  CMAKE_ARGS="$(CMAKE_ARGS) -DFERROWIND_SANITIZE=address,undefined" scripts/setup
+	$(ASAN_ENV) $(SANITIZER_CTEST) --test-dir build-asan
+
+test-tsan:
+	$(TSAN_ENV) BUILD_DIR=build-tsan CMAKE_ARGS="$(CMAKE_ARGS) -DFERROWIND_SANITIZE=thread" scripts/setup
+	$(TSAN_ENV) $(SANITIZER_CTEST) --test-dir build-tsan
 
 # The README's picture of the dialog connected to the simulated keyboard, taken from the real
 # widget without a display.
@@ -54,4 +80,4 @@ fuzz:
 	scripts/fuzz long
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-tsan

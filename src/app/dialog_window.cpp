@@ -15,7 +15,10 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <condition_variable>
 #include <cstdlib>
+#include <deque>
+#include <mutex>
 
 #include "app/dialog_units.h"
 #include "app/resource_ids.h"
@@ -118,10 +121,23 @@ QFont createPointFont(int tenthsOfPoint, std::string_view face) {
   return font;
 }
 
+struct DialogWindow::HandedOverCall {
+  std::function<void()> run;
+  bool* done;  // the waiting caller's flag; null when nobody waits
+};
+
+struct DialogWindow::HandOff {
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::deque<HandedOverCall> calls;
+  bool closed = false;  // the dialog is going: nothing more is taken
+};
+
 DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      handOff_(std::make_shared<HandOff>()) {
   setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
   setSizeGripEnabled(false);
   substituteDialogFace(QString::fromUtf8(dialogTemplate.fontFace));
@@ -131,7 +147,61 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, QWidget* parent
   buildControls(dialogTemplate);
 }
 
-DialogWindow::~DialogWindow() = default;
+DialogWindow::~DialogWindow() {
+  // Calls still queued are dropped unrun, and their callers released: a caller must never
+  // wait for a dialog that is gone.
+  std::deque<HandedOverCall> dropped;
+  {
+    std::lock_guard lock(handOff_->mutex);
+    handOff_->closed = true;
+    dropped.swap(handOff_->calls);
+    for (const HandedOverCall& call : dropped)
+      if (call.done) *call.done = true;
+  }
+  handOff_->finished.notify_all();
+}
+
+bool DialogWindow::handOver(HandedOverCall call) const {
+  std::lock_guard lock(handOff_->mutex);
+  if (handOff_->closed) return false;
+  handOff_->calls.push_back(std::move(call));
+  // Posted with the lock held: the wake-up is made on this thread and destroyed on the
+  // user-interface thread after its call, which starts by taking this lock, so the one
+  // happens before the other in a way our own mutex shows. By name, so that the event is
+  // made inside Qt and nothing of ours in it is read before that lock is taken.
+  QMetaObject::invokeMethod(const_cast<DialogWindow*>(this), "runNextHandedOverCall",
+                            Qt::QueuedConnection);
+  return true;
+}
+
+void DialogWindow::callOnUiThread(std::function<void()> call) const {
+  const std::shared_ptr<HandOff> handOff = handOff_;  // outlives the dialog while we wait
+  bool done = false;
+  if (!handOver({std::move(call), &done})) return;
+  std::unique_lock lock(handOff->mutex);
+  handOff->finished.wait(lock, [&] { return done; });
+}
+
+void DialogWindow::postToUiThread(std::function<void()> call) {
+  handOver({std::move(call), nullptr});
+}
+
+void DialogWindow::runNextHandedOverCall() {
+  // The call may run a nested event loop (a message box), and in it later calls, or even the
+  // dialog's end: after it, only the hand-off is used.
+  const std::shared_ptr<HandOff> handOff = handOff_;
+  std::unique_lock lock(handOff->mutex);
+  if (handOff->calls.empty()) return;
+  HandedOverCall call = std::move(handOff->calls.front());
+  handOff->calls.pop_front();
+  lock.unlock();
+  call.run();
+  lock.lock();
+  if (call.done) {
+    *call.done = true;
+    handOff->finished.notify_all();
+  }
+}
 
 void DialogWindow::buildControls(const DialogTemplate& dialogTemplate) {
   const QFontMetrics metrics(font());
@@ -259,9 +329,11 @@ void DialogWindow::onClicked(int id, std::function<void()> handler) {
   });
 }
 
+// Qt values (QString here) are made on the user-interface thread, inside the call: the widget
+// keeps a shared copy, whose last owner must not be a worker releasing it on its own thread.
 void DialogWindow::setItemText(int id, std::string_view utf8) {
-  const QString text = fromUtf8(utf8);
   onUiThread([&] {
+    const QString text = fromUtf8(utf8);
     QWidget* w = requireItem(id);
     if (const std::optional<QColor> color = OnCtlColor(id)) applyTextColor(w, *color);
     if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
@@ -284,8 +356,7 @@ std::string DialogWindow::itemText(int id) const {
 }
 
 void DialogWindow::setCaption(std::string_view utf8) {
-  const QString text = fromUtf8(utf8);
-  onUiThread([&] { setWindowTitle(text); });
+  onUiThread([&] { setWindowTitle(fromUtf8(utf8)); });
 }
 
 std::string DialogWindow::caption() const {

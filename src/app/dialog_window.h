@@ -2,12 +2,12 @@
 
 #include <QDialog>
 #include <QFont>
-#include <QMetaObject>
 #include <QThread>
 
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -119,6 +119,11 @@ class DialogWindow : public QDialog {
   // One text control <-> one text member, in the direction of the exchange.
   void DDX_Text(DataExchange& dx, int id, std::string& value);
 
+  // Runs `call` on the user-interface thread later, between events, in the order posted (from
+  // that thread too: it never runs inside the caller). The caller does not wait. Calls still
+  // waiting when the dialog goes are dropped unrun.
+  void postToUiThread(std::function<void()> call);
+
   void setVisible(bool visible) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -133,19 +138,34 @@ class DialogWindow : public QDialog {
   template <typename F>
   auto onUiThread(F&& f) const -> std::invoke_result_t<F&> {
     using Result = std::invoke_result_t<F&>;
-    auto* self = const_cast<DialogWindow*>(this);
     if (QThread::currentThread() == thread()) return f();
     if constexpr (std::is_void_v<Result>) {
-      QMetaObject::invokeMethod(self, [&f] { f(); }, Qt::BlockingQueuedConnection);
+      callOnUiThread([&f] { f(); });
     } else {
       static_assert(std::is_default_constructible_v<Result>);
-      // Stays default if the call was dropped unrun (its receiver went away meanwhile).
+      // Stays default if the call was dropped unrun (the dialog went meanwhile).
       Result result{};
-      QMetaObject::invokeMethod(self, [&] { result = f(); }, Qt::BlockingQueuedConnection);
+      callOnUiThread([&] { result = f(); });
       return result;
     }
   }
 
+  // Work handed over to the user-interface thread: a queue of our own under a std::mutex. A Qt
+  // event only wakes that thread up; it carries nothing. Qt's own locks are futexes that
+  // ThreadSanitizer cannot see, so a hand-off through them alone would look like a race.
+  struct HandOff;
+  struct HandedOverCall;
+  // Off the user-interface thread: returns once `call` has run there, or has been dropped
+  // because the dialog went first.
+  void callOnUiThread(std::function<void()> call) const;
+  // Queues the call and posts its wake-up, with the hand-off's lock held; false once the
+  // dialog is going.
+  bool handOver(HandedOverCall call) const;
+  // The wake-up: runs the oldest call handed over, one per wake-up, so that calls keep their
+  // place among the other events.
+  Q_INVOKABLE void runNextHandedOverCall();
+
+  std::shared_ptr<HandOff> handOff_;  // shared with callers still waiting when the dialog goes
   std::map<int, QWidget*> items_;  // addressable controls by id, owned as children
   std::map<int, QTimer*> timers_;
   MessageBoxResponder messageBoxResponder_;

@@ -1,6 +1,4 @@
 // Following the keyboard as it is plugged in, unplugged and restarted.
-#include <QMetaObject>
-
 #include "app/ferrowind_dlg.h"
 #include "app/message_box.h"
 #include "common/trace.h"
@@ -10,10 +8,8 @@ void CFerrowindDlg::RegisterDeviceNotifications() {
   if (!source) return;
   // Notices reach the dialog through its event queue, so they are handled on the
   // user-interface thread, in order, between other events (and inside message boxes).
-  source->setListener([this](DeviceNotice notice) {
-    QMetaObject::invokeMethod(this, [this, notice] { OnDeviceChange(notice); },
-                              Qt::QueuedConnection);
-  });
+  source->setListener(
+      [this](DeviceNotice notice) { postToUiThread([this, notice] { OnDeviceChange(notice); }); });
   for (NoticeClass noticeClass : {NoticeClass::UsbDevice, NoticeClass::Disk})
     if (!source->watch(noticeClass))
       messageBox("Registration failed !", kMessageCaption, kMessageBoxStop);

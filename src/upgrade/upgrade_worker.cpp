@@ -3,8 +3,6 @@
 #include <string>
 #include <system_error>
 
-#include <QMetaObject>
-
 #include "app/ferrowind_dlg.h"
 #include "app/message_box.h"
 #include "app/resource_ids.h"
@@ -110,5 +108,5 @@ void CFerrowindDlg::UpgradeWorker() {
   SetUpgradeButtonEnabled(true);
   workerRunning_ = false;
   // The dialog joins this thread before it goes, so it is still there to take the message.
-  QMetaObject::invokeMethod(this, [this] { OnUpgradeWorkerEnded(); }, Qt::QueuedConnection);
+  postToUiThread([this] { OnUpgradeWorkerEnded(); });
 }

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -110,6 +112,34 @@ TEST(WindowLayer, WorkerCallTakesEffectOnUiThreadBeforeItReturns) {
   EXPECT_EQ(readBack, "from the worker");
   EXPECT_EQ(bar->maximum(), 5462);
   EXPECT_EQ(qobject_cast<QLabel*>(dialog.item(kLabel))->text(), "from the worker");
+}
+
+// Keeps the dialog's wake-ups from it, so that a worker's call stays queued.
+class WakeUpCatcher : public QObject {
+ public:
+  std::atomic<int> caught{0};
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::MetaCall) return false;
+    ++caught;
+    return true;
+  }
+};
+
+TEST(WindowLayer, ACallStillQueuedWhenTheDialogGoesReturnsUnrunInsteadOfWaitingForever) {
+  auto dialog = std::make_unique<ProbeDialog>();
+  WakeUpCatcher catcher;
+  dialog->installEventFilter(&catcher);
+
+  ProbeDialog* target = dialog.get();
+  std::string readBack = "not returned";
+  std::thread worker([target, &readBack] { readBack = target->itemText(kLabel); });
+  ASSERT_TRUE(waitUntil([&] { return catcher.caught > 0; }));
+  dialog.reset();
+  worker.join();
+
+  EXPECT_EQ(readBack, "") << "a dropped call leaves its result as it was made";
 }
 
 TEST(WindowLayer, UiThreadCallsRunAtOnceWithoutAnEventLoop) {
