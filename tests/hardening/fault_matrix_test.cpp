@@ -117,6 +117,13 @@ std::chrono::milliseconds identityAttempts(int attempts) {
 const std::chrono::milliseconds kWholeExchange =
     identityAttempts(t.identityRequestAttempts) + 2 * t.commandReadTimeout + t.commandPause;
 
+// The keyboard is unplugged as the transfer fails.
+Outcome goneDuringTransfer(int code) {
+  Outcome o = transferFailed(code);
+  o.removalMayFollow = true;
+  return o;
+}
+
 Outcome withSerial(Outcome o, std::string serial) {
   o.serial = std::move(serial);
   return o;
@@ -176,19 +183,19 @@ std::vector<FaultRow> unplugRows() {
          s.keyboard->unplug();
        },
        timedOutWaitingForBoot()},
-      {"unplugged at packet 0", nullptr, upgradeWith(vanishAt(0)), transferFailed(kWriteFailed)},
+      {"unplugged at packet 0", nullptr, upgradeWith(vanishAt(0)), goneDuringTransfer(kWriteFailed)},
       {"unplugged at a middle packet", nullptr, upgradeWith(vanishAt(kMiddlePacket)),
-       transferFailed(kWriteFailed)},
+       goneDuringTransfer(kWriteFailed)},
       {"unplugged at the last packet", nullptr, upgradeWith(vanishAt(kLastPacket)),
-       transferFailed(kWriteFailed)},
+       goneDuringTransfer(kWriteFailed)},
       {"unplugged after the last packet, before its acknowledgement", nullptr,
        upgradeWith(onFirst(KeyboardMode::Bootloader, CMD_IMAGE_DATA,
                            RequestAction::TakeThenVanish, kLastPacket)),
-       transferFailed(kReadFailed)},
+       goneDuringTransfer(kReadFailed)},
       {"unplugged between the last acknowledgement and the end report", nullptr,
        upgradeWith(onFirst(KeyboardMode::Bootloader, CMD_IMAGE_DATA, RequestAction::Vanish,
                            kEndReportIndex)),
-       transferFailed(kEndReportWriteFailed)},
+       goneDuringTransfer(kEndReportWriteFailed)},
       {"unplugged during the identity exchange", nullptr,
        rescanWith(onFirst(KeyboardMode::Application, CMD_SOFTWARE_DATA,
                           RequestAction::TakeThenVanish)),
