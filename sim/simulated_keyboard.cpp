@@ -350,12 +350,11 @@ void SimulatedKeyboard::handleDataPacket(const BootloaderVerdict& packet, const 
     ++packetsAccepted_;
     lastPacketAccepted_ = index == p::kPacketCount - 1;
   }
-  acknowledge(status);
+  acknowledge(index, status);
 }
 
-void SimulatedKeyboard::acknowledge(std::uint8_t status) {
-  // Called for the packet just taken, the one before nextPacket_.
-  const auto slow = faults_.slowAckAtPacket.find(nextPacket_ - 1);
+void SimulatedKeyboard::acknowledge(int index, std::uint8_t status) {
+  const auto slow = faults_.slowAckAtPacket.find(index);
   answer(kBootloaderInterface, replyTo(p::kImageData, status), false,
          slow != faults_.slowAckAtPacket.end() ? slow->second : std::chrono::milliseconds::zero());
 }

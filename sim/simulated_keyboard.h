@@ -168,7 +168,7 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
               std::chrono::milliseconds extraDelay = std::chrono::milliseconds::zero());
   void answerApplication(const HidReport& report);
   void answerText(std::uint8_t command, const std::string& text);
-  void acknowledge(std::uint8_t status);
+  void acknowledge(int index, std::uint8_t status);
   void refuse(std::string what, std::uint8_t command);
   // Leaves the bus now (removal) and, when `arriveAs` is set, comes back in that mode later.
   void leave(std::optional<KeyboardMode> arriveAs);

@@ -216,7 +216,7 @@ inline void expectACleanUpgradeAfterwards(Scene& s, const Outcome& o) {
   const bool inBootloader = s.keyboard->mode() == KeyboardMode::Bootloader;
   ASSERT_TRUE(waitUntil([&] {
     return s.h.text(IDC_STATUS) == (inBootloader ? "Into boot" : "Device connected") &&
-           !(s.h.dlg->m_restoreSerial && !inBootloader) && s.idle();
+           (inBootloader || !s.h.dlg->m_restoreSerial) && s.idle();
   }, 30s)) << "the keyboard is not found again; status " << s.h.text(IDC_STATUS);
   if (!inBootloader) {
     EXPECT_EQ(s.keyboard->serialText(), o.serial);
@@ -226,11 +226,10 @@ inline void expectACleanUpgradeAfterwards(Scene& s, const Outcome& o) {
 
   const int upgradesBefore = s.keyboard->completedUpgrades();
   s.pressUpgrade();
-  ASSERT_TRUE(waitUntil([&] {
-    return s.keyboard->completedUpgrades() == upgradesBefore + 1 && !s.h.dlg->m_restoreSerial &&
-           s.h.text(IDC_STATUS) == "Device connected" && s.idle();
-  }, 60s)) << "no clean upgrade; boxes: " << testing::PrintToString(s.h.boxTexts())
+  ASSERT_TRUE(s.h.awaitBackFromUpgrade(*s.keyboard, upgradesBefore + 1))
+      << "no clean upgrade; boxes: " << testing::PrintToString(s.h.boxTexts())
              << ", status " << s.h.text(IDC_STATUS) << "; traces:\n" << allTraces(s);
+  EXPECT_TRUE(s.idle());
   EXPECT_TRUE(s.h.boxes.empty()) << s.h.boxes.front().text;
   EXPECT_EQ(s.h.text(IDC_RESULT), "Success");
   EXPECT_EQ(s.keyboard->serialText(), o.serial);

@@ -7,7 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "sim/simulated_hid_bus.h"
@@ -459,19 +459,26 @@ TEST(SimulatedKeyboardFaults, SlowApplicationAnswersAndOneSlowAcknowledgement) {
 TEST(SimulatedKeyboard, UnpluggedWhileItRestartsItStaysAway) {
   SimulatedHidBus bus;
   NoticeLog notices(bus);
-  KeyboardConfig config;
-  config.restartDelay = 50ms;
-  auto keyboard = bus.addKeyboard(config);
-  DeviceHandle app = openPath(bus, kCommandPath);
-  ASSERT_TRUE(app->write(command(0x0B)));
-  keyboard->unplug();
-  // Not a synchronisation: a window of three restart delays in which nothing may arrive.
-  std::this_thread::sleep_for(150ms);
-  EXPECT_EQ(notices.waitFor(1), std::vector{DeviceNotice::Removal});
-  EXPECT_FALSE(keyboard->present());
-  keyboard->plugIn();
-  EXPECT_EQ(notices.waitFor(2), (std::vector{DeviceNotice::Removal, DeviceNotice::Arrival}));
-  EXPECT_EQ(keyboard->mode(), KeyboardMode::Application);
+  std::vector<std::shared_ptr<sim::SimulatedKeyboard>> keyboards;
+  std::vector<DeviceHandle> handles;
+  for (auto [name, delay] : {std::pair{"first", 50ms}, std::pair{"second", 100ms}}) {
+    KeyboardConfig config;
+    config.name = name;
+    config.restartDelay = delay;
+    keyboards.push_back(bus.addKeyboard(config));
+    handles.push_back(openPath(bus, "sim/" + std::string(name) + "#vid_0416&pid_7472&mi_02"));
+    ASSERT_TRUE(handles.back()->write(command(0x0B)));
+  }
+  keyboards[0]->unplug();
+  // The bus runs what is due in time order: by the second keyboard's return (100 ms), the
+  // first one's restart (50 ms) would have arrived.
+  EXPECT_EQ(notices.waitFor(3),
+            (std::vector{DeviceNotice::Removal, DeviceNotice::Removal, DeviceNotice::Arrival}));
+  EXPECT_FALSE(keyboards[0]->present());
+  EXPECT_TRUE(keyboards[1]->present());
+  keyboards[0]->plugIn();
+  EXPECT_EQ(notices.waitFor(4).back(), DeviceNotice::Arrival);
+  EXPECT_EQ(keyboards[0]->mode(), KeyboardMode::Application);
 }
 
 TEST(SimulatedKeyboardFaults, HookDecidesAboutAnyRequest) {
