@@ -8,7 +8,7 @@ export BUILD_DIR
 PREFIX ?= /usr/local
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: all build run demo test test-asan test-tsan check screenshot install package fuzz-smoke fuzz clean
+.PHONY: all build run demo test test-asan test-tsan check bench screenshot install package fuzz-smoke fuzz clean
 
 all: build
 
@@ -50,6 +50,14 @@ test-tsan:
 	$(TSAN_ENV) BUILD_DIR=build-tsan CMAKE_ARGS="$(CMAKE_ARGS) -DFERROWIND_SANITIZE=thread" scripts/setup
 	$(TSAN_ENV) $(SANITIZER_CTEST) --test-dir build-tsan
 
+# The benchmarks (bench/) in a Release build of their own, without the tests: a table on
+# standard output, the same figures as JSON in build-release/bench.json. A few minutes;
+# BENCH_ARGS="--runs N" changes the number of runs.
+bench:
+	BUILD_DIR=build-release BUILD_TYPE=Release \
+	  CMAKE_ARGS="$(CMAKE_ARGS) -DFERROWIND_BUILD_TESTS=OFF" scripts/setup
+	QT_QPA_PLATFORM=offscreen build-release/bench/ferrowind_bench --json build-release/bench.json $(BENCH_ARGS)
+
 # The README's picture of the dialog connected to the simulated keyboard, taken from the real
 # widget without a display.
 screenshot: build
@@ -80,4 +88,4 @@ fuzz:
 	scripts/fuzz long
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-release

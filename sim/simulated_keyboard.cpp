@@ -137,8 +137,17 @@ DeviceHandle SimulatedKeyboard::open(const std::string& path) {
 // ---- reports -------------------------------------------------------------------------------
 
 bool SimulatedKeyboard::write(const std::shared_ptr<Reader>& reader, const HidReport& report) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   if (reader->closed || reader->stale) return false;
+  if (mode_ == KeyboardMode::Bootloader && report[p::kCommandByte] == p::kImageData &&
+      faults_.holdAtPacket && ((report[3] << 8) | report[4]) == *faults_.holdAtPacket &&
+      !holdReleased_) {
+    // The host waits with the keyboard unlocked: the machine goes on around the transfer.
+    holding_ = true;
+    answered_.wait(lock, [&] { return holdReleased_ || reader->closed || reader->stale; });
+    holding_ = false;
+    if (reader->closed || reader->stale) return false;
+  }
   (mode_ == KeyboardMode::Bootloader ? counters_.bootloaderWrites : counters_.applicationWrites)++;
 
   if (faults_.onRequest) {
@@ -450,6 +459,20 @@ void SimulatedKeyboard::notify(DeviceNotice notice) {
 void SimulatedKeyboard::setFaults(KeyboardFaults faults) {
   std::lock_guard lock(mutex_);
   faults_ = std::move(faults);
+  holdReleased_ = false;
+}
+
+bool SimulatedKeyboard::holdingPacket() const {
+  std::lock_guard lock(mutex_);
+  return holding_;
+}
+
+void SimulatedKeyboard::releaseHeldPacket() {
+  {
+    std::lock_guard lock(mutex_);
+    holdReleased_ = true;
+  }
+  answered_.notify_all();
 }
 
 KeyboardMode SimulatedKeyboard::mode() const {

@@ -77,6 +77,10 @@ struct KeyboardFaults {
   std::chrono::milliseconds slowApplicationAnswers{0};
   // Added to the time the acknowledgement of the data packet with this index takes.
   std::map<int, std::chrono::milliseconds> slowAckAtPacket;
+  // The keyboard does not take the data packet with this index (its write does not return)
+  // until releaseHeldPacket(), as a keyboard busy with its flash holds the host off; unplugged
+  // meanwhile, the write fails. Lets a test act while a transfer is surely under way.
+  std::optional<int> holdAtPacket;
   // Sees every report written to the keyboard, in either mode, before anything else does.
   // It runs inside the keyboard: it must not call the keyboard back.
   std::function<RequestAction(KeyboardMode, const HidReport&)> onRequest;
@@ -121,6 +125,9 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   void plugIn(std::optional<KeyboardMode> mode = std::nullopt);
 
   void setFaults(KeyboardFaults faults);
+  // True while a write is held by holdAtPacket; releasing lets it (and every later one) through.
+  bool holdingPacket() const;
+  void releaseHeldPacket();
 
   KeyboardMode mode() const;
   bool present() const;
@@ -191,6 +198,8 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   std::vector<std::weak_ptr<Reader>> readers_;  // handles on the present interfaces
   int openHandles_ = 0;  // handles not yet closed, stale ones included
   KeyboardFaults faults_;
+  bool holding_ = false;        // a write waits at faults_.holdAtPacket
+  bool holdReleased_ = false;   // ...and may go on
   KeyboardCounters counters_;
   std::vector<std::string> violations_;
 

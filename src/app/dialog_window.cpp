@@ -130,6 +130,8 @@ struct DialogWindow::HandOff {
   std::mutex mutex;
   std::condition_variable finished;
   std::deque<HandedOverCall> calls;
+  // Progress positions on their way, by control id (see postProgressPos).
+  std::map<int, int> progressOnItsWay;
   bool closed = false;  // the dialog is going: nothing more is taken
 };
 
@@ -163,6 +165,10 @@ DialogWindow::~DialogWindow() {
 
 bool DialogWindow::handOver(HandedOverCall call) const {
   std::lock_guard lock(handOff_->mutex);
+  return handOverLocked(std::move(call));
+}
+
+bool DialogWindow::handOverLocked(HandedOverCall call) const {
   if (handOff_->closed) return false;
   handOff_->calls.push_back(std::move(call));
   // Posted with the lock held: the wake-up is made on this thread and destroyed on the
@@ -399,6 +405,26 @@ void DialogWindow::setProgressPos(int id, int position) {
   onUiThread([&] {
     if (auto* bar = qobject_cast<QProgressBar*>(requireItem(id))) bar->setValue(position);
   });
+}
+
+void DialogWindow::postProgressPos(int id, int position) {
+  if (QThread::currentThread() == thread()) {
+    setProgressPos(id, position);
+    return;
+  }
+  std::lock_guard lock(handOff_->mutex);
+  const bool onItsWay = handOff_->progressOnItsWay.contains(id);
+  handOff_->progressOnItsWay[id] = position;
+  if (onItsWay) return;  // the call already queued takes this position instead
+  handOverLocked({[this, id] {
+                    int latest = 0;
+                    {
+                      std::lock_guard taken(handOff_->mutex);
+                      latest = handOff_->progressOnItsWay.extract(id).mapped();
+                    }
+                    setProgressPos(id, latest);
+                  },
+                  nullptr});
 }
 
 void DialogWindow::setItemFont(int id, const QFont& font) {

@@ -67,6 +67,13 @@ class DialogWindow : public QDialog {
   void setProgressRange(int id, int minimum, int maximum);
   void setProgressStep(int id, int step);
   void setProgressPos(int id, int position);
+  // Moves a progress bar without waiting for it to move. Off the user-interface thread a
+  // position is handed over only when none is already on its way; one given meanwhile
+  // replaces the one on its way. So the bar may skip positions, but the last one given always
+  // arrives, and before any call handed over after it. For a stream of positions (the
+  // transfer's), where waiting for each would hold the worker for a round trip through the
+  // user-interface thread at every step.
+  void postProgressPos(int id, int position);
   void setItemFont(int id, const QFont& font);
   void setItemTextColor(int id, const QColor& color);
 
@@ -161,6 +168,8 @@ class DialogWindow : public QDialog {
   // Queues the call and posts its wake-up, with the hand-off's lock held; false once the
   // dialog is going.
   bool handOver(HandedOverCall call) const;
+  // The same, for a caller that holds the hand-off's lock already.
+  bool handOverLocked(HandedOverCall call) const;
   // The wake-up: runs the oldest call handed over, one per wake-up, so that calls keep their
   // place among the other events.
   Q_INVOKABLE void runNextHandedOverCall();

@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/ferrowind_app.h"
+#include "app/startup_probe.h"
 #include "build_config.h"
 #include "sim/demo_machine.h"
 #include "upgrade/firmware_image.h"
@@ -53,6 +54,7 @@ int main(int argc, char* argv[]) {
     theApp.m_environment.hid = machine;
     theApp.m_environment.notices = machine;
   }
+  InstallStartupProbeIfAsked();
   theApp.InitInstance();
   // The simulated machine's thread ends here, while the application still exists.
   theApp.m_environment.hid.reset();

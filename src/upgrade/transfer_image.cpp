@@ -7,8 +7,11 @@
 #include "common/trace.h"
 #include "upgrade/transfer_reports.h"
 
+// The worker does not wait for the bar: a transfer is thousands of round trips, and a
+// hand-over to the user-interface thread and back at each would weigh on every one of them.
+// The bar may skip positions it is behind on, but it ends where the transfer stopped.
 void OnTransferProgress(int /*total*/, int done) {
-  if (CFerrowindDlg* dlg = g_pMainDlg.load()) dlg->setProgressPos(IDC_PROGRESS, done);
+  if (CFerrowindDlg* dlg = g_pMainDlg.load()) dlg->postProgressPos(IDC_PROGRESS, done);
 }
 
 int CFerrowindDlg::failTransfer(int code) {

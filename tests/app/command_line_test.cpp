@@ -2,6 +2,7 @@
 
 #include "app/build_profile.h"
 #include "app/command_line.h"
+#include "app/startup_probe.h"
 
 namespace {
 
@@ -33,6 +34,17 @@ TEST(CommandLine, VersionNamesTheProgramTheProfileAndTheImage) {
             "built-in image: M484,01,KB,JV,KEYBOARD_RGB,0102\n");
   EXPECT_EQ(VersionText("1.0", 3, "X"),
             "ferrowind 1.0\nbuild profile 3: no product (no PID)\nbuilt-in image: X\n");
+}
+
+// The start-up probe's line is read back by the process that measures the start-up.
+TEST(StartupProbe, ItsLineReadsBackAndNothingElseDoes) {
+  EXPECT_EQ(StartupProbeLine(25886798574223), "shown 25886798574223\n");
+  EXPECT_EQ(ParseStartupProbeLine(StartupProbeLine(25886798574223)), 25886798574223);
+  EXPECT_EQ(ParseStartupProbeLine("shown 0"), 0);
+  EXPECT_EQ(ParseStartupProbeLine("shown 12\r\n"), 12);
+  for (const char* notOne : {"", "shown", "shown ", "shown -5", "shown 12 ms", "Shown 12",
+                             " shown 12", "shown 99999999999999999999", "shown 1\nshown 2"})
+    EXPECT_EQ(ParseStartupProbeLine(notOne), -1) << notOne;
 }
 
 }  // namespace

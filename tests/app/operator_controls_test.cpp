@@ -225,7 +225,8 @@ TEST(LockBoxDuringATransfer, LeavesTheTransferAlone) {
   auto* lock = h.dlg->item(IDC_LOCK);
   h.dlg->OnUpgrade();
   ASSERT_TRUE(h.dlg->IsUpgradeWorkerRunning());
-  // The worker cannot get far meanwhile: each of its progress steps waits for this thread.
+  // The worker cannot get far meanwhile: its first steps (the button, the bar's range, the
+  // pairing box) wait for this thread.
 
   QTest::mouseClick(lock, Qt::LeftButton);  // unlocked: the display starts over
   QTest::mouseClick(lock, Qt::LeftButton);  // locked: a scan finds the keyboard being upgraded

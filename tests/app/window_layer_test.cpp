@@ -16,6 +16,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -112,6 +114,57 @@ TEST(WindowLayer, WorkerCallTakesEffectOnUiThreadBeforeItReturns) {
   EXPECT_EQ(readBack, "from the worker");
   EXPECT_EQ(bar->maximum(), 5462);
   EXPECT_EQ(qobject_cast<QLabel*>(dialog.item(kLabel))->text(), "from the worker");
+}
+
+// Runs `work` on a thread of its own while this thread runs no event at all; false when the
+// work did not finish alone (it waited for this thread), which is then released to end.
+template <typename Work>
+bool finishesWithoutTheUiThread(Work work) {
+  std::promise<void> finished;
+  std::thread worker([&] {
+    work();
+    finished.set_value();
+  });
+  std::future<void> done = finished.get_future();
+  const bool alone = done.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  if (!alone) waitUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+  worker.join();
+  return alone;
+}
+
+TEST(WindowLayer, PostedProgressNeverHoldsTheWorkerAndTheLastPositionArrivesFirst) {
+  ProbeDialog dialog;
+  auto* bar = qobject_cast<QProgressBar*>(dialog.item(kProgress));
+  ASSERT_NE(bar, nullptr);
+  dialog.setProgressRange(kProgress, 0, 5462);
+  std::vector<std::string> events;  // user-interface thread only
+  QObject::connect(bar, &QProgressBar::valueChanged, bar,
+                   [&](int value) { events.push_back("bar:" + std::to_string(value)); });
+  QObject::connect(&dialog, &DialogWindow::itemTextSet, &dialog, [&](int, const QString& text) {
+    events.push_back("text:" + text.toStdString());
+  });
+
+  // Every position of a transfer, given while this thread is busy elsewhere: one hand-over
+  // carries the last of them.
+  ASSERT_TRUE(finishesWithoutTheUiThread([&] {
+    for (int position = 1; position <= 5462; ++position) dialog.postProgressPos(kProgress, position);
+  })) << "the worker waited for the user-interface thread";
+  EXPECT_TRUE(events.empty());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(events, (std::vector<std::string>{"bar:5462"}));
+
+  // A call the worker hands over after its positions finds the bar at the last of them.
+  events.clear();
+  ASSERT_TRUE(finishesWithoutTheUiThread([&] {
+    dialog.postProgressPos(kProgress, 17);
+    dialog.postProgressPos(kProgress, 18);
+  }));
+  runOnWorker([&] { dialog.setItemText(kLabel, "after"); });
+  EXPECT_EQ(events, (std::vector<std::string>{"bar:18", "text:after"}));
+
+  // On the user-interface thread itself the bar moves at once.
+  dialog.postProgressPos(kProgress, 3);
+  EXPECT_EQ(bar->value(), 3);
 }
 
 // Keeps the dialog's wake-ups from it, so that a worker's call stays queued.

@@ -51,12 +51,16 @@ std::function<void(Scene&)> upgradeWith(KeyboardFaults faults) {
   };
 }
 
-// Upgrade, and do something while the image is on its way.
-std::function<void(Scene&)> duringTransfer(std::function<void(Scene&)> something) {
-  return [something](Scene& s) {
-    s.pressUpgrade();
-    ASSERT_TRUE(s.atPacket(1000));
+// Upgrade, and do something while the image is on its way: the keyboard holds the transfer
+// at packet 1000 until the dialog has dealt with it (`dealtWith`, when it is not at once).
+std::function<void(Scene&)> duringTransfer(std::function<void(Scene&)> something,
+                                           std::function<bool(Scene&)> dealtWith = nullptr) {
+  return [something, dealtWith](Scene& s) {
+    ASSERT_TRUE(s.upgradeHeldAt(1000));
     something(s);
+    if (dealtWith) EXPECT_TRUE(waitUntil([&] { return dealtWith(s); }));
+    EXPECT_TRUE(s.h.dlg->IsUpgradeWorkerRunning());
+    s.keyboard->releaseHeldPacket();
   };
 }
 
@@ -202,11 +206,11 @@ std::vector<FaultRow> unplugRows() {
        plus(showing("Default"), [](Scene& s) { return !s.keyboard->present(); })},
       {"unplugged during the identity exchange after the upgrade", nullptr,
        [](Scene& s) {
-         s.pressUpgrade();
-         ASSERT_TRUE(s.atPacket(1));
+         ASSERT_TRUE(s.upgradeHeldAt(1));
          // From now on the next identity request is the one of the keyboard coming back.
          withFaults(s, onFirst(KeyboardMode::Application, CMD_SOFTWARE_DATA,
                                RequestAction::TakeThenVanish));
+         s.keyboard->releaseHeldPacket();
        },
        plus(upgradedThenGone(),
             [](Scene& s) { return s.h.traced("device given up: no identity answer"); })},
@@ -364,16 +368,25 @@ bool allArrivalsSeen(Scene& s, int arrivals) {
   return s.h.tracedCount("Hid device ARRIVAL [Add]") >= arrivals;
 }
 
+bool allRemovalsSeen(Scene& s, int removals) {
+  return s.h.tracedCount("Hid device REMOVECOMPLETE [Remove]") >= removals;
+}
+
 std::vector<FaultRow> noticeRows() {
   return {
       {"a storm of arrivals and removals", nullptr, storm(25),
        plus(showing("Device connected"), [](Scene& s) { return allArrivalsSeen(s, 25); })},
-      {"a storm of arrivals and removals during the transfer", nullptr, duringTransfer(storm(25)),
+      {"a storm of arrivals and removals during the transfer", nullptr,
+       duringTransfer(storm(25),
+                      [](Scene& s) { return allArrivalsSeen(s, 25) && allRemovalsSeen(s, 25); }),
        upgraded()},
       {"another device removed during the transfer", nullptr,
-       duringTransfer([](Scene& s) { s.h.bus->announce(DeviceNotice::Removal); }), upgraded()},
+       duringTransfer([](Scene& s) { s.h.bus->announce(DeviceNotice::Removal); },
+                      [](Scene& s) { return allRemovalsSeen(s, 1); }),
+       upgraded()},
       {"another device arriving during the transfer", nullptr,
-       duringTransfer([](Scene& s) { s.h.bus->announce(DeviceNotice::Arrival); }),
+       duringTransfer([](Scene& s) { s.h.bus->announce(DeviceNotice::Arrival); },
+                      [](Scene& s) { return allArrivalsSeen(s, 1); }),
        plus(upgraded(), [](Scene& s) {
          return s.h.traced("rescan after the upgrade worker has ended");
        })},

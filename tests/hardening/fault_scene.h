@@ -56,9 +56,15 @@ struct Scene {
 
   void pressUpgrade() { qobject_cast<QAbstractButton*>(h.dlg->item(IDC_UPGRADE))->click(); }
 
-  // Runs the event loop until the keyboard has taken `index` packets of the transfer.
-  bool atPacket(int index) {
-    return waitUntil([&] { return keyboard->packetsAccepted() >= index; }, 60s);
+  // Upgrades, with the keyboard holding the transfer at data packet `index` (its write does
+  // not return) until keyboard->releaseHeldPacket(); true once it holds it. Replaces the
+  // keyboard's faults.
+  bool upgradeHeldAt(int index) {
+    KeyboardFaults held;
+    held.holdAtPacket = index;
+    keyboard->setFaults(held);
+    pressUpgrade();
+    return waitUntil([&] { return keyboard->holdingPacket(); }, 60s);
   }
 
   bool idle() const {

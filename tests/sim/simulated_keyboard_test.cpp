@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -454,6 +456,43 @@ TEST(SimulatedKeyboardFaults, SlowApplicationAnswersAndOneSlowAcknowledgement) {
   EXPECT_EQ(boot.handle->read(in, 10ms), ReadResult::TimedOut);
   EXPECT_EQ(boot.handle->read(in, 5s), ReadResult::Read);
   EXPECT_TRUE(boot.keyboard->violations().empty());
+}
+
+// Waits (bounded) for a condition another thread brings about.
+template <typename Condition>
+bool eventually(Condition condition) {
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+TEST(SimulatedKeyboardFaults, HoldsAPacketUntilReleasedOrUnplugged) {
+  const auto image = testImage();
+  KeyboardFaults faults;
+  faults.holdAtPacket = 1;
+  Bootloader boot(faults);
+  EXPECT_EQ(boot.send(packet(image, 0, 1, 1)), 0);
+  auto held = std::async(std::launch::async, [&] { return boot.handle->write(packet(image, 1, 1, 1)); });
+  ASSERT_TRUE(eventually([&] { return boot.keyboard->holdingPacket(); }));
+  EXPECT_EQ(held.wait_for(20ms), std::future_status::timeout);
+  EXPECT_EQ(boot.keyboard->interfacePaths().size(), 1u) << "the keyboard answers meanwhile";
+  boot.keyboard->releaseHeldPacket();
+  EXPECT_TRUE(held.get());
+  HidReport ack{};
+  ASSERT_EQ(boot.handle->read(ack, 5s), ReadResult::Read);
+  EXPECT_EQ(boot.keyboard->packetsAccepted(), 2);
+  EXPECT_FALSE(boot.keyboard->holdingPacket());
+
+  faults.holdAtPacket = 0;
+  Bootloader pulled(faults);
+  auto lost = std::async(std::launch::async, [&] { return pulled.handle->write(packet(image, 0, 1, 1)); });
+  ASSERT_TRUE(eventually([&] { return pulled.keyboard->holdingPacket(); }));
+  pulled.keyboard->unplug();
+  EXPECT_FALSE(lost.get());
+  EXPECT_EQ(pulled.keyboard->packetsAccepted(), 0);
 }
 
 TEST(SimulatedKeyboard, UnpluggedWhileItRestartsItStaysAway) {
