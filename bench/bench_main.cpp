@@ -2,6 +2,8 @@
 // and memory, and discovery, measured side by side in one run. Prints a table and writes the
 // same figures as JSON (--json) for comparison across runs.
 #include <QApplication>
+#include <QJsonDocument>
+#include <QJsonParseError>
 #include <QtGlobal>
 
 #include <sys/utsname.h>
@@ -174,8 +176,15 @@ int main(int argc, char** argv) {
 
   std::fputs(FormatTable(results).c_str(), stdout);
   if (!options.json.empty()) {
+    const std::string json = FormatJson(results);
+    QJsonParseError error{};
+    if (QJsonDocument::fromJson(QByteArray::fromStdString(json), &error).isNull()) {
+      std::fprintf(stderr, "bench: the figures do not make valid JSON: %s\n",
+                   qPrintable(error.errorString()));
+      return 1;
+    }
     std::ofstream file(options.json);
-    file << FormatJson(results);
+    file << json;
     if (!file.flush()) {
       std::fprintf(stderr, "bench: cannot write %s\n", options.json.c_str());
       return 1;

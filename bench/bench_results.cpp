@@ -125,43 +125,38 @@ std::string FormatJson(const BenchResults& results) {
                      ", \"kernel\": " + jsonString(m.kernel) +
                      ", \"qt\": " + jsonString(m.qtVersion) +
                      ", \"build\": " + jsonString(m.buildType) +
-                     ", \"date\": " + jsonString(m.date) + "},\n";
+                     ", \"date\": " + jsonString(m.date) + "}";
 
-  json += "  \"transfer\": [";
-  for (std::size_t i = 0; i < results.transfers.size(); ++i) {
-    const TransferFigures& t = results.transfers[i];
-    json += std::string(i ? "," : "") + "\n    {\"latency_ms\": " + std::to_string(t.latencyMs) +
-            ", \"runs\": " + std::to_string(t.repetitions) +
-            ", \"program_s\": " + jsonNumber(t.programSeconds) +
-            ", \"floor_s\": " + jsonNumber(t.floorSeconds) +
-            ", \"ratio\": " + jsonNumber(t.ratio) +
-            ", \"overhead_us_per_packet\": " + jsonNumber(t.overheadMicrosecondsPerPacket) +
-            ", \"longest_ui_gap_ms\": " + jsonNumber(t.longestUiGapMs) +
-            ", \"progress_updates\": " + std::to_string(t.progressUpdates) +
-            ", \"bar_at_end\": " + std::to_string(t.finalPosition) + "}";
-  }
-  json += "\n  ],\n  \"startup\": [";
-  for (std::size_t i = 0; i < results.startups.size(); ++i) {
-    const StartupFigures& s = results.startups[i];
-    json += std::string(i ? "," : "") + "\n    {\"command\": " + jsonString(s.command) +
-            ", \"runs\": " + std::to_string(s.repetitions) +
-            ", \"shown_ms\": " + jsonNumber(s.shownMs) +
-            ", \"peak_rss_mib\": " + jsonNumber(s.peakRssMb) + "}";
-  }
-  json += "\n  ],\n  \"scan\": [";
-  for (std::size_t i = 0; i < results.scans.size(); ++i) {
-    const ScanSample& s = results.scans[i];
-    json += std::string(i ? "," : "") + "\n    {\"interfaces\": " + std::to_string(s.interfaces) +
-            ", \"median_us\": " + jsonNumber(s.medianMicroseconds) + "}";
-  }
-  json += "\n  ],\n  \"goals\": [";
-  const std::vector<TargetCheck> checks = CheckTargets(results);
-  for (std::size_t i = 0; i < checks.size(); ++i) {
-    json += std::string(i ? "," : "") + "\n    {\"goal\": " + jsonString(checks[i].what) +
-            ", \"measured\": " + jsonString(checks[i].measured) +
-            ", \"met\": " + (checks[i].met ? "true" : "false") + "}";
-  }
-  json += "\n  ],\n  \"unsound_runs\": [";
+  // "name": [ one object per item, each on a line of its own ]
+  auto array = [&json](const char* name, const auto& items, auto object) {
+    json += ",\n  \"" + std::string(name) + "\": [";
+    for (std::size_t i = 0; i < items.size(); ++i)
+      json += std::string(i ? "," : "") + "\n    {" + object(items[i]) + "}";
+    json += "\n  ]";
+  };
+  array("transfer", results.transfers, [](const TransferFigures& t) {
+    return "\"latency_ms\": " + std::to_string(t.latencyMs) +
+           ", \"runs\": " + std::to_string(t.repetitions) +
+           ", \"program_s\": " + jsonNumber(t.programSeconds) +
+           ", \"floor_s\": " + jsonNumber(t.floorSeconds) + ", \"ratio\": " + jsonNumber(t.ratio) +
+           ", \"overhead_us_per_packet\": " + jsonNumber(t.overheadMicrosecondsPerPacket) +
+           ", \"longest_ui_gap_ms\": " + jsonNumber(t.longestUiGapMs) +
+           ", \"progress_updates\": " + std::to_string(t.progressUpdates) +
+           ", \"bar_at_end\": " + std::to_string(t.finalPosition);
+  });
+  array("startup", results.startups, [](const StartupFigures& s) {
+    return "\"command\": " + jsonString(s.command) + ", \"runs\": " + std::to_string(s.repetitions) +
+           ", \"shown_ms\": " + jsonNumber(s.shownMs) + ", \"peak_rss_mib\": " + jsonNumber(s.peakRssMb);
+  });
+  array("scan", results.scans, [](const ScanSample& s) {
+    return "\"interfaces\": " + std::to_string(s.interfaces) +
+           ", \"median_us\": " + jsonNumber(s.medianMicroseconds);
+  });
+  array("goals", CheckTargets(results), [](const TargetCheck& check) {
+    return "\"goal\": " + jsonString(check.what) + ", \"measured\": " + jsonString(check.measured) +
+           ", \"met\": " + (check.met ? "true" : "false");
+  });
+  json += ",\n  \"unsound_runs\": [";
   for (std::size_t i = 0; i < results.failures.size(); ++i)
     json += std::string(i ? ", " : "") + jsonString(results.failures[i]);
   json += "]\n}\n";

@@ -11,19 +11,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <ctime>
 
 #include "app/startup_probe.h"
 
 extern char** environ;
 
 namespace {
-
-long long monotonicNow() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
-}
 
 // A program that has not shown its dialog by then is stuck (a message box, say).
 constexpr int kDeadlineMs = 30'000;
@@ -72,7 +65,7 @@ StartupSample MeasureStartup(const std::string& program, const std::vector<std::
   std::vector<char*> argv = pointersTo(argumentTexts);
   std::vector<char*> envp = pointersTo(environmentTexts);
 
-  const long long startedAt = monotonicNow();
+  const long long startedAt = MonotonicNanoseconds();
   pid_t child = 0;
   const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);

@@ -15,12 +15,6 @@ namespace {
 
 constexpr std::string_view kPrefix = "shown ";
 
-long long monotonicNow() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
-}
-
 // Watches every event of the application for the dialog's first paint.
 class StartupProbe : public QObject {
  public:
@@ -34,7 +28,7 @@ class StartupProbe : public QObject {
         QMetaObject::invokeMethod(
             dialog,
             [dialog] {
-              const std::string line = StartupProbeLine(monotonicNow());
+              const std::string line = StartupProbeLine(MonotonicNanoseconds());
               std::fputs(line.c_str(), stdout);
               std::fflush(stdout);
               dialog->reject();
@@ -55,6 +49,12 @@ void InstallStartupProbeIfAsked() {
   if (!std::getenv("FERROWIND_EXIT_WHEN_SHOWN")) return;
   QCoreApplication* application = QCoreApplication::instance();
   application->installEventFilter(new StartupProbe(application));
+}
+
+long long MonotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
 }
 
 std::string StartupProbeLine(long long monotonicNanoseconds) {

@@ -14,6 +14,9 @@
 // time. Without the variable, nothing is installed.
 void InstallStartupProbeIfAsked();
 
+// The machine's CLOCK_MONOTONIC now, in nanoseconds: the clock of the probe's line.
+long long MonotonicNanoseconds();
+
 // The probe's line for a CLOCK_MONOTONIC reading, and the reading back from such a line
 // (negative when the line is not one).
 std::string StartupProbeLine(long long monotonicNanoseconds);
