@@ -85,10 +85,12 @@ std::string FormatTable(const BenchResults& results) {
   }
 
   table += "\nUser-interface thread during the transfer (1 ms timer; worst run)\n";
-  table += "  latency  longest gap  progress updates  bar at the end\n";
+  table += "  latency  longest gap  (thread ran)  longest own stall  progress updates  bar at the end\n";
   for (const TransferFigures& t : results.transfers) {
     table += "  " + padded(std::to_string(t.latencyMs) + " ms", 9) +
              padded(format("%.2f ms", t.longestUiGapMs), 13) +
+             padded(format("%.2f ms", t.longestUiGapBusyMs), 14) +
+             padded(format("%.2f ms", t.longestUiBusyMs), 19) +
              padded(std::to_string(t.progressUpdates), 18) + std::to_string(t.finalPosition) +
              " of 5462\n";
   }
@@ -141,6 +143,8 @@ std::string FormatJson(const BenchResults& results) {
            ", \"floor_s\": " + jsonNumber(t.floorSeconds) + ", \"ratio\": " + jsonNumber(t.ratio) +
            ", \"overhead_us_per_packet\": " + jsonNumber(t.overheadMicrosecondsPerPacket) +
            ", \"longest_ui_gap_ms\": " + jsonNumber(t.longestUiGapMs) +
+           ", \"longest_ui_gap_busy_ms\": " + jsonNumber(t.longestUiGapBusyMs) +
+           ", \"longest_ui_busy_ms\": " + jsonNumber(t.longestUiBusyMs) +
            ", \"progress_updates\": " + std::to_string(t.progressUpdates) +
            ", \"bar_at_end\": " + std::to_string(t.finalPosition);
   });

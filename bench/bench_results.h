@@ -14,6 +14,8 @@ struct TransferFigures {
   double ratio = 0;  // program / floor
   double overheadMicrosecondsPerPacket = 0;  // (program - floor) / 5462
   double longestUiGapMs = 0;  // the worst of the program's runs
+  double longestUiGapBusyMs = 0;  // the user-interface thread's processor time within that gap
+  double longestUiBusyMs = 0;     // the most processor time it used within any gap, any run
   int progressUpdates = 0;    // the fewest of the program's runs
   int finalPosition = 0;      // the lowest of the program's runs
 };

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <ctime>
 #include <vector>
 
 #include "app/ferrowind_dlg.h"
@@ -20,6 +21,15 @@ using Clock = std::chrono::steady_clock;
 
 double secondsBetween(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
+}
+
+double milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// The processor time this thread has used, in milliseconds.
+double threadCpuMs() {
+  timespec used{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+  return used.tv_sec * 1e3 + used.tv_nsec / 1e6;
 }
 
 // A transfer of 5462 round trips cannot take this long unless something is stuck.
@@ -63,24 +73,33 @@ TransferSample MeasureProgramTransfer(std::chrono::milliseconds latency) {
   });
 
   // A 1 ms tick on the user-interface thread: the longest gap between two ticks is the
-  // longest the operator's window could not have reacted.
+  // longest the operator's window could not have reacted. The thread's processor time over
+  // each gap tells the program's own work from the machine not running the thread at all.
   QEventLoop loop;
   QTimer tick;
   tick.setTimerType(Qt::PreciseTimer);
   tick.setInterval(1);
   Clock::time_point lastTick;
-  Clock::duration longestGap{};
+  double lastCpuMs = 0;
   const Clock::time_point deadline = Clock::now() + kRunDeadline;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     const Clock::time_point now = Clock::now();
-    longestGap = std::max(longestGap, now - lastTick);
+    const double cpuMs = threadCpuMs();
+    const double gapMs = milliseconds(now - lastTick);
+    if (gapMs > sample.longestUiGapMs) {
+      sample.longestUiGapMs = gapMs;
+      sample.longestUiGapBusyMs = cpuMs - lastCpuMs;
+    }
+    sample.longestUiBusyMs = std::max(sample.longestUiBusyMs, cpuMs - lastCpuMs);
     lastTick = now;
+    lastCpuMs = cpuMs;
     if ((!dlg.IsUpgradeWorkerRunning() && machine.endReportArrived()) || now > deadline)
       loop.quit();
   });
 
   const Clock::time_point start = Clock::now();
   lastTick = start;
+  lastCpuMs = threadCpuMs();
   tick.start();
   if (dlg.StartUpgradeWorker() != kWorkerStarted) {
     sample.failure = "the worker did not start";
@@ -96,7 +115,6 @@ TransferSample MeasureProgramTransfer(std::chrono::milliseconds latency) {
     return sample;
   }
   sample.seconds = secondsBetween(start, machine.endReportAt());
-  sample.longestUiGapMs = std::chrono::duration<double, std::milli>(longestGap).count();
   if (sample.failure.empty()) sample.failure = KeyboardComplaint(*machine.keyboard);
   if (sample.failure.empty() && sample.finalPosition != kDataReports)
     sample.failure = "the bar ended at " + std::to_string(sample.finalPosition);

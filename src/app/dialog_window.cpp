@@ -19,6 +19,9 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "app/dialog_units.h"
 #include "app/resource_ids.h"
@@ -130,8 +133,13 @@ struct DialogWindow::HandOff {
   std::mutex mutex;
   std::condition_variable finished;
   std::deque<HandedOverCall> calls;
-  // Progress positions on their way, by control id (see postProgressPos).
-  std::map<int, int> progressOnItsWay;
+  // Positions posted for each progress bar, by control id (see postProgressPos).
+  struct ProgressSlot {
+    int latest = 0;
+    bool fresh = false;     // `latest` has not been shown yet
+    bool followed = false;  // the user-interface thread is on it: a call is queued, or its frame timer runs
+  };
+  std::map<int, ProgressSlot> progress;
   bool closed = false;  // the dialog is going: nothing more is taken
 };
 
@@ -193,6 +201,8 @@ void DialogWindow::postToUiThread(std::function<void()> call) {
 }
 
 void DialogWindow::runNextHandedOverCall() {
+  // Positions posted before this call was handed over show before it runs.
+  showFreshProgress();
   // The call may run a nested event loop (a message box), and in it later calls, or even the
   // dialog's end: after it, only the hand-off is used.
   const std::shared_ptr<HandOff> handOff = handOff_;
@@ -413,18 +423,46 @@ void DialogWindow::postProgressPos(int id, int position) {
     return;
   }
   std::lock_guard lock(handOff_->mutex);
-  const bool onItsWay = handOff_->progressOnItsWay.contains(id);
-  handOff_->progressOnItsWay[id] = position;
-  if (onItsWay) return;  // the call already queued takes this position instead
+  HandOff::ProgressSlot& slot = handOff_->progress[id];
+  slot.latest = position;
+  slot.fresh = true;
+  if (slot.followed) return;  // the user-interface thread comes for it within a frame
+  slot.followed = true;
   handOverLocked({[this, id] {
-                    int latest = 0;
-                    {
-                      std::lock_guard taken(handOff_->mutex);
-                      latest = handOff_->progressOnItsWay.extract(id).mapped();
-                    }
-                    setProgressPos(id, latest);
+                    showFreshProgress();
+                    QTimer::singleShot(kProgressFrame, this, [this, id] { followProgress(id); });
                   },
                   nullptr});
+}
+
+void DialogWindow::followProgress(int id) {
+  std::optional<int> position;
+  {
+    std::lock_guard lock(handOff_->mutex);
+    HandOff::ProgressSlot& slot = handOff_->progress[id];
+    if (slot.fresh) {
+      position = slot.latest;
+      slot.fresh = false;
+    } else {
+      slot.followed = false;  // nothing new for a frame: the next position wakes this thread
+    }
+  }
+  if (!position) return;
+  setProgressPos(id, *position);
+  QTimer::singleShot(kProgressFrame, this, [this, id] { followProgress(id); });
+}
+
+void DialogWindow::showFreshProgress() {
+  std::vector<std::pair<int, int>> fresh;
+  {
+    std::lock_guard lock(handOff_->mutex);
+    for (auto& [id, slot] : handOff_->progress) {
+      if (!slot.fresh) continue;
+      fresh.emplace_back(id, slot.latest);
+      slot.fresh = false;
+    }
+  }
+  for (const auto& [id, position] : fresh) setProgressPos(id, position);
 }
 
 void DialogWindow::setItemFont(int id, const QFont& font) {

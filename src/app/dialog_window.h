@@ -67,13 +67,15 @@ class DialogWindow : public QDialog {
   void setProgressRange(int id, int minimum, int maximum);
   void setProgressStep(int id, int step);
   void setProgressPos(int id, int position);
-  // Moves a progress bar without waiting for it to move. Off the user-interface thread a
-  // position is handed over only when none is already on its way; one given meanwhile
-  // replaces the one on its way. So the bar may skip positions, but the last one given always
-  // arrives, and before any call handed over after it. For a stream of positions (the
-  // transfer's), where waiting for each would hold the worker for a round trip through the
-  // user-interface thread at every step.
+  // Moves a progress bar without waiting for it to move, and without waking the
+  // user-interface thread for every position. Off that thread the first position of a stream
+  // is handed over at once; while the thread follows the bar (once a frame, kProgressFrame),
+  // later positions only replace the one it will take next. So the bar may skip positions,
+  // but the last one given always shows: within a frame, and before any call handed over
+  // after it. For a stream of positions (the transfer's), where a hand-over at every step
+  // would cost the worker a round trip, or at least a wake-up, per step.
   void postProgressPos(int id, int position);
+  static constexpr std::chrono::milliseconds kProgressFrame{16};  // 60 frames a second
   void setItemFont(int id, const QFont& font);
   void setItemTextColor(int id, const QColor& color);
 
@@ -173,6 +175,11 @@ class DialogWindow : public QDialog {
   // The wake-up: runs the oldest call handed over, one per wake-up, so that calls keep their
   // place among the other events.
   Q_INVOKABLE void runNextHandedOverCall();
+  // The posted positions of a bar: shows the latest if it is new and looks again in a frame;
+  // stops following when nothing new came. User-interface thread.
+  void followProgress(int id);
+  // Shows every posted position not yet shown. User-interface thread.
+  void showFreshProgress();
 
   std::shared_ptr<HandOff> handOff_;  // shared with callers still waiting when the dialog goes
   std::map<int, QWidget*> items_;  // addressable controls by id, owned as children

@@ -116,6 +116,18 @@ TEST(WindowLayer, WorkerCallTakesEffectOnUiThreadBeforeItReturns) {
   EXPECT_EQ(qobject_cast<QLabel*>(dialog.item(kLabel))->text(), "from the worker");
 }
 
+// Counts the wake-ups a dialog is sent from other threads (without taking them).
+class WakeUpCounter : public QObject {
+ public:
+  std::atomic<int> count{0};
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MetaCall) ++count;
+    return false;
+  }
+};
+
 // Runs `work` on a thread of its own while this thread runs no event at all; false when the
 // work did not finish alone (it waited for this thread), which is then released to end.
 template <typename Work>
@@ -152,6 +164,17 @@ TEST(WindowLayer, PostedProgressNeverHoldsTheWorkerAndTheLastPositionArrivesFirs
   EXPECT_TRUE(events.empty());
   QCoreApplication::processEvents();
   EXPECT_EQ(events, (std::vector<std::string>{"bar:5462"}));
+
+  // While this thread follows the bar (a frame after it last moved it), more positions wake
+  // it no more: they wait for its next look, or for the next call handed over.
+  WakeUpCounter wakeUps;
+  dialog.installEventFilter(&wakeUps);
+  ASSERT_TRUE(finishesWithoutTheUiThread([&] {
+    for (int position = 1; position <= 100; ++position) dialog.postProgressPos(kProgress, position);
+  }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(wakeUps.count, 0);
+  dialog.removeEventFilter(&wakeUps);
 
   // A call the worker hands over after its positions finds the bar at the last of them.
   events.clear();
