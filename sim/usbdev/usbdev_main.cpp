@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "redirected_keyboard.h"
+#include "sim/keyboard_protocol.h"
 #include "sim/simulated_hid_bus.h"
 #include "upgrade/firmware_image.h"
 
@@ -28,12 +29,14 @@ std::atomic<bool> stopRequested{false};
 
 constexpr const char* kUsage =
     "usage: ferrowind-usbdev --socket PATH [--report FILE] [--restart-ms N]\n"
-    "                        [--refuse-boot] [--ack-status PACKET:STATUS] [--vanish-at PACKET]\n";
+    "                        [--refuse-boot] [--ack-status PACKET:STATUS] [--vanish-at PACKET]\n"
+    "                        [--replug-after-ms N]\n";
 
 struct Options {
   std::string socket;
   std::string report;
   int restartMs = 1500;
+  int replugMs = -1;  // an operator plugs a vanished keyboard in again after this long
   sim::KeyboardFaults faults;
 };
 
@@ -53,6 +56,8 @@ bool parse(int argc, char** argv, Options& options) {
       int packet = 0, status = 0;
       if (std::sscanf(argv[++i], "%d:%d", &packet, &status) != 2) return false;
       options.faults.ackStatusAtPacket[packet] = static_cast<std::uint8_t>(status);
+    } else if (argument == "--replug-after-ms" && hasValue) {
+      options.replugMs = std::atoi(argv[++i]);
     } else if (argument == "--vanish-at" && hasValue) {
       options.faults.vanishAtPacket = std::atoi(argv[++i]);
     } else {
@@ -80,6 +85,35 @@ int connectTo(const std::string& path) {
   return -1;
 }
 
+// When the last transfer's first data packet and its end report reached the keyboard.
+struct TransferClock {
+  std::atomic<long long> firstPacketNs{0};
+  std::atomic<long long> endReportNs{0};
+
+  static long long now() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch()).count();
+  }
+  // Watches the keyboard's requests (the hook runs inside the keyboard: it only notes times).
+  void watch(sim::KeyboardFaults& faults) {
+    faults.onRequest = [this](sim::KeyboardMode mode, const HidReport& report) {
+      namespace p = sim::protocol;
+      if (mode == sim::KeyboardMode::Bootloader && report[p::kCommandByte] == p::kImageData) {
+        const int index = (report[3] << 8) | report[4];
+        if (index == 0) firstPacketNs = now();
+        if (index == p::kEndOfImageIndex) endReportNs = now();
+      }
+      return sim::RequestAction::Handle;
+    };
+  }
+  double seconds() const {
+    const long long first = firstPacketNs, end = endReportNs;
+    return end > first && first > 0 ? (end - first) / 1e9 : 0;
+  }
+};
+
+TransferClock transferClock;
+
 void writeReport(const std::string& path, const sim::SimulatedKeyboard& keyboard) {
   std::ofstream out(path);
   const auto flash = keyboard.flash();
@@ -91,7 +125,8 @@ void writeReport(const std::string& path, const sim::SimulatedKeyboard& keyboard
       << "flash_is_built_in_image=" << flashIsImage << "\n"
       << "identity=" << keyboard.identityText() << "\n"
       << "serial=" << keyboard.serialText() << "\n"
-      << "packets_accepted=" << keyboard.packetsAccepted() << "\n";
+      << "packets_accepted=" << keyboard.packetsAccepted() << "\n"
+      << "last_transfer_s=" << transferClock.seconds() << "\n";
   for (const std::string& violation : keyboard.violations()) out << "violation=" << violation << "\n";
 }
 
@@ -113,6 +148,7 @@ int main(int argc, char** argv) {
   config.name = "usb-keyboard";
   config.restartDelay = std::chrono::milliseconds(options.restartMs);
   auto keyboard = bus->addKeyboard(config);
+  transferClock.watch(options.faults);
   keyboard->setFaults(options.faults);
 
   const int socket = connectTo(options.socket);
@@ -120,11 +156,40 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usbdev: cannot connect to %s\n", options.socket.c_str());
     return 1;
   }
+  // The operator's hands: a keyboard away for longer than a restart takes was pulled out (or
+  // fell out); it is plugged in again, once.
+  std::thread operatorHands;
+  if (options.replugMs >= 0) {
+    operatorHands = std::thread([&] {
+      using namespace std::chrono;
+      auto awaySince = steady_clock::time_point::max();
+      while (!stopRequested) {
+        std::this_thread::sleep_for(milliseconds(20));
+        if (keyboard->present()) {
+          awaySince = steady_clock::time_point::max();
+          continue;
+        }
+        const auto now = steady_clock::now();
+        if (awaySince == steady_clock::time_point::max()) awaySince = now;
+        if (now - awaySince > milliseconds(options.restartMs + 1000 + options.replugMs)) {
+          // Whatever made it fall out is over (a loose cable, a hand).
+          std::fprintf(stderr, "usbdev: plugged in again\n");
+          sim::KeyboardFaults healed;
+          transferClock.watch(healed);
+          keyboard->setFaults(healed);
+          keyboard->plugIn();
+          return;
+        }
+      }
+    });
+  }
   bool served = false;
   {
     sim::usb::RedirectedKeyboard device(socket, bus, keyboard);
     served = device.run(stopRequested);
   }
+  stopRequested = true;
+  if (operatorHands.joinable()) operatorHands.join();
   if (!options.report.empty()) writeReport(options.report, *keyboard);
   return served ? 0 : 1;
 }
