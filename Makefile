@@ -8,7 +8,7 @@ export BUILD_DIR
 PREFIX ?= /usr/local
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: all build run demo test test-asan test-tsan check bench screenshot install package fuzz-smoke fuzz clean
+.PHONY: all build run demo test test-asan test-tsan check bench e2e screenshot install package fuzz-smoke fuzz clean
 
 all: build
 
@@ -58,6 +58,15 @@ bench:
 	  CMAKE_ARGS="$(CMAKE_ARGS) -DFERROWIND_BUILD_TESTS=OFF" scripts/setup
 	QT_QPA_PLATFORM=offscreen build-release/bench/ferrowind_bench --json build-release/bench.json $(BENCH_ARGS)
 
+# The real-kernel end-to-end test: the program, in a Linux guest under QEMU, upgrades the
+# simulated keyboard presented to the guest as a USB device (tests/e2e/). Installs what it
+# needs first (scripts/setup --e2e), then builds into build-e2e/ (without the tests), which
+# then includes ferrowind-usbdev. A couple of minutes, and the build.
+e2e:
+	scripts/setup --e2e
+	BUILD_DIR=build-e2e CMAKE_ARGS="$(CMAKE_ARGS) -DFERROWIND_BUILD_TESTS=OFF" scripts/setup
+	BUILD_DIR=build-e2e tests/e2e/run
+
 # The README's picture of the dialog connected to the simulated keyboard, taken from the real
 # widget without a display.
 screenshot: build
@@ -88,4 +97,4 @@ fuzz:
 	scripts/fuzz long
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan build-release
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-release build-e2e
