@@ -480,6 +480,11 @@ KeyboardMode SimulatedKeyboard::mode() const {
   return mode_;
 }
 
+std::uint16_t SimulatedKeyboard::productId() const {
+  std::lock_guard lock(mutex_);
+  return mode_ == KeyboardMode::Bootloader ? p::kBootloaderProductId : config_.applicationPid;
+}
+
 bool SimulatedKeyboard::present() const {
   std::lock_guard lock(mutex_);
   return present_;

@@ -130,6 +130,8 @@ class SimulatedKeyboard : public std::enable_shared_from_this<SimulatedKeyboard>
   void releaseHeldPacket();
 
   KeyboardMode mode() const;
+  // The USB product ID it shows in its current mode.
+  std::uint16_t productId() const;
   bool present() const;
   std::vector<std::uint8_t> flash() const;
   std::string identityText() const;

@@ -19,8 +19,6 @@ namespace sim::usb {
 
 namespace {
 
-constexpr int kApplicationInterfaces = 4;
-
 RedirectedKeyboard* self(void* priv) { return static_cast<RedirectedKeyboard*>(priv); }
 
 int endpointIndex(std::uint8_t endpoint) { return ((endpoint & 0x80) >> 3) | (endpoint & 0x0F); }
@@ -36,7 +34,7 @@ void installCallbacks(usbredirparser* p) {
   p->hello_func = [](void* priv, usb_redir_hello_header*) { self(priv)->onHello(); };
   p->device_connect_func = [](void*, usb_redir_device_connect_header*) {};
   p->device_disconnect_func = [](void*) {};
-  p->reset_func = [](void* priv) { self(priv)->onReset(); };
+  p->reset_func = [](void*) {};  // nothing of the device's state survives a reset anyway
   p->interface_info_func = [](void*, usb_redir_interface_info_header*) {};
   p->ep_info_func = [](void*, usb_redir_ep_info_header*) {};
   p->set_configuration_func = [](void* priv, std::uint64_t id, usb_redir_set_configuration_header* h) {
@@ -175,19 +173,14 @@ void RedirectedKeyboard::followKeyboard() {
 }
 
 void RedirectedKeyboard::connectDevice() {
-  namespace p = sim::protocol;
+  // One USB interface for each of the keyboard's interfaces, in its mode's identity.
+  const std::vector<std::string> paths = keyboard_->interfacePaths();
   const bool bootloader = keyboard_->mode() == KeyboardMode::Bootloader;
-  identity_.vendorId = p::kVendorId;
-  // The application's product ID is the last part of its interface paths' "pid_XXXX".
-  identity_.productId = p::kBootloaderProductId;
-  identity_.interfaces = bootloader ? 1 : kApplicationInterfaces;
+  identity_.vendorId = sim::protocol::kVendorId;
+  identity_.productId = keyboard_->productId();
+  identity_.interfaces = static_cast<int>(paths.size());
   identity_.manufacturer = "Ferrowind";
   identity_.product = bootloader ? "Simulated keyboard bootloader" : "Simulated keyboard";
-  const std::vector<std::string> paths = keyboard_->interfacePaths();
-  if (!bootloader && !paths.empty()) {
-    const std::size_t at = paths.front().find("pid_");
-    identity_.productId = static_cast<std::uint16_t>(std::strtoul(paths.front().substr(at + 4, 4).c_str(), nullptr, 16));
-  }
   handles_.clear();
   for (const std::string& path : paths) handles_.push_back(keyboard_->open(path));
   receiving_.clear();
@@ -312,8 +305,6 @@ void RedirectedKeyboard::onStopInterruptReceiving(std::uint64_t id, std::uint8_t
   status.endpoint = endpoint;
   usbredirparser_send_interrupt_receiving_status(parser_, id, &status);
 }
-
-void RedirectedKeyboard::onReset() {}
 
 void RedirectedKeyboard::discard(std::uint8_t* data) {
   if (data) usbredirparser_free_packet_data(parser_, data);

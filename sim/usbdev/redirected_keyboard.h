@@ -47,7 +47,6 @@ class RedirectedKeyboard {
                       std::uint8_t* data, int length);
   void onStartInterruptReceiving(std::uint64_t id, std::uint8_t endpoint);
   void onStopInterruptReceiving(std::uint64_t id, std::uint8_t endpoint);
-  void onReset();
   void discard(std::uint8_t* data);  // data of a packet this device does not take
   int readSocket(std::uint8_t* data, int count);
   int writeSocket(std::uint8_t* data, int count);

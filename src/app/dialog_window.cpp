@@ -428,8 +428,8 @@ void DialogWindow::postProgressPos(int id, int position) {
   slot.fresh = true;
   if (slot.followed) return;  // the user-interface thread comes for it within a frame
   slot.followed = true;
+  // runNextHandedOverCall shows the position before it runs this: it only starts following.
   handOverLocked({[this, id] {
-                    showFreshProgress();
                     QTimer::singleShot(kProgressFrame, this, [this, id] { followProgress(id); });
                   },
                   nullptr});

@@ -116,16 +116,22 @@ TEST(WindowLayer, WorkerCallTakesEffectOnUiThreadBeforeItReturns) {
   EXPECT_EQ(qobject_cast<QLabel*>(dialog.item(kLabel))->text(), "from the worker");
 }
 
-// Counts the wake-ups a dialog is sent from other threads (without taking them).
+// Counts the wake-ups a dialog is sent from other threads; with `keep`, also keeps them
+// from it, so that a worker's call stays queued.
 class WakeUpCounter : public QObject {
  public:
+  explicit WakeUpCounter(bool keep = false) : keep_(keep) {}
   std::atomic<int> count{0};
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::MetaCall) ++count;
-    return false;
+    if (event->type() != QEvent::MetaCall) return false;
+    ++count;
+    return keep_;
   }
+
+ private:
+  const bool keep_;
 };
 
 // Runs `work` on a thread of its own while this thread runs no event at all; false when the
@@ -190,28 +196,15 @@ TEST(WindowLayer, PostedProgressNeverHoldsTheWorkerAndTheLastPositionArrivesFirs
   EXPECT_EQ(bar->value(), 3);
 }
 
-// Keeps the dialog's wake-ups from it, so that a worker's call stays queued.
-class WakeUpCatcher : public QObject {
- public:
-  std::atomic<int> caught{0};
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() != QEvent::MetaCall) return false;
-    ++caught;
-    return true;
-  }
-};
-
 TEST(WindowLayer, ACallStillQueuedWhenTheDialogGoesReturnsUnrunInsteadOfWaitingForever) {
   auto dialog = std::make_unique<ProbeDialog>();
-  WakeUpCatcher catcher;
+  WakeUpCounter catcher(/*keep=*/true);
   dialog->installEventFilter(&catcher);
 
   ProbeDialog* target = dialog.get();
   std::string readBack = "not returned";
   std::thread worker([target, &readBack] { readBack = target->itemText(kLabel); });
-  ASSERT_TRUE(waitUntil([&] { return catcher.caught > 0; }));
+  ASSERT_TRUE(waitUntil([&] { return catcher.count > 0; }));
   dialog.reset();
   worker.join();
 

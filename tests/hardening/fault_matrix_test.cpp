@@ -58,7 +58,9 @@ std::function<void(Scene&)> duringTransfer(std::function<void(Scene&)> something
   return [something, dealtWith](Scene& s) {
     ASSERT_TRUE(s.upgradeHeldAt(1000));
     something(s);
-    if (dealtWith) EXPECT_TRUE(waitUntil([&] { return dealtWith(s); }));
+    if (dealtWith) {
+      EXPECT_TRUE(waitUntil([&] { return dealtWith(s); }));
+    }
     EXPECT_TRUE(s.h.dlg->IsUpgradeWorkerRunning());
     s.keyboard->releaseHeldPacket();
   };

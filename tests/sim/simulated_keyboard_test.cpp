@@ -193,6 +193,7 @@ TEST(SimulatedKeyboard, RestartsInItsBootloaderAndBack) {
   config.restartDelay = 5ms;
   auto keyboard = bus.addKeyboard(config);
   DeviceHandle app = openPath(bus, kCommandPath);
+  EXPECT_EQ(keyboard->productId(), 0x7472);
 
   ASSERT_TRUE(app->write(command(0x0B)));
   HidReport in{};
@@ -204,6 +205,7 @@ TEST(SimulatedKeyboard, RestartsInItsBootloaderAndBack) {
 
   EXPECT_EQ(notices.waitFor(2), (std::vector{DeviceNotice::Removal, DeviceNotice::Arrival}));
   EXPECT_EQ(keyboard->mode(), KeyboardMode::Bootloader);
+  EXPECT_EQ(keyboard->productId(), 0x3F01);
   EXPECT_EQ(bus.presentInterfaces(), (std::vector<std::string>{kBootPath}));
   EXPECT_TRUE(keyboard->violations().empty());
 }

@@ -40,7 +40,7 @@ TEST(UsbDescriptors, DeviceAndConfigurationDescribeTheIdentity) {
       EXPECT_EQ(config[at + 2], n);
       EXPECT_EQ(config[at + 5], 0x03);
       EXPECT_EQ(word(config, at + 16), static_cast<int>(sim::usb::ReportDescriptor().size()));
-      for (const auto [offset, address] : {std::pair{18u, 0x81 + n}, std::pair{25u, 0x01 + n}}) {
+      for (const auto& [offset, address] : {std::pair{18u, 0x81 + n}, std::pair{25u, 0x01 + n}}) {
         EXPECT_EQ(config[at + offset + 2], address);
         EXPECT_EQ(config[at + offset + 3], 0x03);
         EXPECT_EQ(word(config, at + offset + 4), 64);
